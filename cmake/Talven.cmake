@@ -1,0 +1,42 @@
+# Common settings of every target of the project.
+
+set(TALVEN_WARNINGS -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+if(TALVEN_WERROR)
+  list(APPEND TALVEN_WARNINGS -Werror)
+endif()
+
+if(TALVEN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(talven_target_defaults target)
+  target_compile_options(${target} PRIVATE ${TALVEN_WARNINGS})
+endfunction()
+
+# talven_library(NAME SOURCES ... DEPS ...): one library target per source folder.
+function(talven_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  talven_target_defaults(${name})
+endfunction()
+
+# talven_test(NAME SOURCES ... DEPS ... [LABELS ...]): one GoogleTest program;
+# its cases are found when ctest runs, so building does not run them.
+function(talven_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
+  talven_target_defaults(${name})
+  set(props LABELS "${ARG_LABELS}")
+  if(ARG_ENVIRONMENT)
+    list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
+    PROPERTIES ${props})
+endfunction()
