@@ -40,3 +40,20 @@ function(talven_test name)
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     PROPERTIES ${props})
 endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt,
+# so that a new folder needs no edit of its parent.
+function(talven_add_subfolders)
+  file(GLOB children RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt")
+  list(SORT children)
+  foreach(child IN LISTS children)
+    get_filename_component(dir "${child}" DIRECTORY)
+    add_subdirectory("${dir}")
+  endforeach()
+endfunction()
+
+# Libraries that the talven program links; a folder's CMakeLists adds its own
+# with talven_app_uses(target).
+function(talven_app_uses)
+  set_property(GLOBAL APPEND PROPERTY TALVEN_APP_LIBRARIES ${ARGN})
+endfunction()

@@ -1,0 +1,51 @@
+#include "report/model/variables.h"
+
+#include <gtest/gtest.h>
+
+namespace talven {
+namespace {
+
+TEST(Variables, NamesAreUniqueAndCaseInsensitive) {
+  TfrVariables v;
+  v.Set("path", "/p/");
+  v.Set("Zeta", 1);
+  v.Set("PATH", "/q/");
+  EXPECT_EQ(v.Count(), 2);
+  EXPECT_EQ(v.NameAt(0), "path");  // the first spelling stays
+  EXPECT_EQ(v.Get("Path"), Variant("/q/"));
+  EXPECT_TRUE(v.Get("missing").IsNull());
+  EXPECT_EQ(v.IndexOf("zeta"), 1);
+  EXPECT_EQ(v.IndexOf("x"), -1);
+  // Out of range: empty name, integer 0, and writes are ignored.
+  EXPECT_EQ(v.NameAt(5), "");
+  EXPECT_EQ(v.ValueAt(-1), Variant(0));
+  v.SetValueAt(7, "x");
+  v.DeleteAt(7);
+  EXPECT_EQ(v.Count(), 2);
+  v.DeleteAt(0);
+  EXPECT_EQ(v.NameAt(0), "Zeta");
+  v.Clear();
+  EXPECT_EQ(v.Count(), 0);
+}
+
+TEST(Variables, SortedListsStayInNameOrder) {
+  TfrVariables v;
+  v.Set("b", 2);
+  v.Set("C", 3);
+  v.Set("a", 1);
+  v.SetSorted(true);
+  EXPECT_EQ(v.NameAt(0), "a");
+  EXPECT_EQ(v.NameAt(2), "C");
+  v.Set("B2", 4);
+  EXPECT_EQ(v.NameAt(2), "B2");
+  EXPECT_EQ(v.IndexOf("c"), 3);
+  v.SetNameAt(0, "z");  // renaming moves the pair to its place
+  EXPECT_EQ(v.NameAt(3), "z");
+  EXPECT_EQ(v.Get("Z"), Variant(1));
+  v.SetNameAt(3, "b");  // onto an existing name: the other pair goes
+  EXPECT_EQ(v.Count(), 3);
+  EXPECT_EQ(v.Get("b"), Variant(1));
+}
+
+}  // namespace
+}  // namespace talven
