@@ -84,13 +84,4 @@ TfrVariables& EngineVariables() {
   return list;
 }
 
-TfrVariables& EngineConstants() {
-  static TfrVariables list = [] {
-    TfrVariables l;
-    l.SetSorted(true);
-    return l;
-  }();
-  return list;
-}
-
 }  // namespace talven

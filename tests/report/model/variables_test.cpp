@@ -49,3 +49,25 @@ TEST(Variables, SortedListsStayInNameOrder) {
 
 }  // namespace
 }  // namespace talven
+
+namespace talven {
+namespace {
+
+TEST(Variables, EngineConstantsHoldColoursAndCodes) {
+  const TfrVariables& c = EngineConstants();
+  EXPECT_TRUE(c.Sorted());
+  EXPECT_EQ(c.Get("clRed"), Variant(std::int64_t{0x0000FF}));
+  EXPECT_EQ(c.Get("CLBTNFACE"), Variant(std::int64_t{static_cast<std::int32_t>(0xFF00000Fu)}));
+  EXPECT_LT(c.Get("clInfoBk").AsInteger(), 0);
+  EXPECT_EQ(c.Get("clTransparent"), Variant(std::int64_t{0x1FFFFFFF}));
+  EXPECT_EQ(c.Get("mrYes"), Variant(std::int64_t{6}));
+  EXPECT_EQ(c.Get("mb_IconWarning"), Variant(std::int64_t{0x30}));
+  EXPECT_EQ(c.Get("CRLF"), Variant("\r\n"));
+  EXPECT_EQ(c.Get("frtaDown"), Variant(std::int64_t{16}));
+  EXPECT_EQ(c.Get("baRest"), Variant(std::int64_t{7}));
+  EXPECT_EQ(c.Get("psDouble"), Variant(std::int64_t{5}));
+  EXPECT_EQ(c.Count(), 42 + 42 + 2);
+}
+
+}  // namespace
+}  // namespace talven
