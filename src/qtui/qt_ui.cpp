@@ -1,4 +1,4 @@
-#include "host/qt_ui.h"
+#include "qtui/qt_ui.h"
 
 #include <QApplication>
 #include <QFont>
