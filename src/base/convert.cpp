@@ -141,7 +141,9 @@ DecimalDigits FloatToDecimal(double v, int precision, int decimals) {
     if (k == 0) {
       kept.insert(kept.begin(), '1');
       ++exponent;
-      if (kept.size() > keep && !kept.empty()) kept.pop_back();
+      // The carry made one digit more; drop it (it is a zero), unless it is
+      // the only one, as when 0.009 rounds up to 0.01.
+      if (kept.size() > keep && kept.size() > 1) kept.pop_back();
     } else {
       ++kept[k - 1];
     }

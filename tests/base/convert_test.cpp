@@ -81,6 +81,8 @@ TEST(Convert, DecimalDigitsRoundHalfAwayFromZero) {
   EXPECT_EQ(FormatFixed(9.995, 2, false), "9.99");
   EXPECT_EQ(FormatFixed(99.995001, 2, false), "100.00");
   EXPECT_EQ(FormatFixed(-0.001, 2, false), "0.00");  // no "-0.00"
+  EXPECT_EQ(FormatFixed(0.009, 2, false), "0.01");  // the rounding digit is the first one
+  EXPECT_EQ(FormatFixed(0.5, 0, false), "1");
   EXPECT_EQ(FormatFixed(1234567.891, 1, true), "1,234,567.9");
   EXPECT_EQ(FormatFixed(5, 0, false), "5");
 }
