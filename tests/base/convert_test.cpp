@@ -6,20 +6,12 @@
 #include <limits>
 
 #include "base/error.h"
+#include "support/error_of.h"
 #include "base/formatsettings.h"
 #include "base/rounding.h"
 
 namespace talven {
 namespace {
-
-std::string ErrorOf(auto f) {
-  try {
-    f();
-  } catch (const ConvertError& e) {
-    return e.message();
-  }
-  return "(no error)";
-}
 
 TEST(Convert, IntegersFromText) {
   struct Case {
