@@ -192,8 +192,8 @@ std::string FloatToStr(double v) {
   return out;
 }
 
-std::string FormatFixed(double v, int decimals, bool thousands) {
-  DecimalDigits d = FloatToDecimal(v, 18, decimals);
+std::string FormatFixed(double v, int decimals, bool thousands, int precision) {
+  DecimalDigits d = FloatToDecimal(v, precision, decimals);
   if (d.nan) return "NAN";
   if (d.infinite) return d.negative ? "-INF" : "INF";
   const FormatSettings& fs = Settings();

@@ -77,6 +77,9 @@ TEST(Convert, DecimalDigitsRoundHalfAwayFromZero) {
   EXPECT_EQ(FormatFixed(0.5, 0, false), "1");
   EXPECT_EQ(FormatFixed(1234567.891, 1, true), "1,234,567.9");
   EXPECT_EQ(FormatFixed(5, 0, false), "5");
+  // Fewer significant digits hide the binary noise.
+  EXPECT_EQ(FormatFixed(0.1 + 0.2, 17, false), "0.30000000000000004");
+  EXPECT_EQ(FormatFixed(0.1 + 0.2, 17, false, 15), "0.30000000000000000");
 }
 
 TEST(Rounding, HalfToEven) {
