@@ -141,7 +141,9 @@ DecimalDigits FloatToDecimal(double v, int precision, int decimals) {
     if (k == 0) {
       kept.insert(kept.begin(), '1');
       ++exponent;
-      if (kept.size() > keep && !kept.empty()) kept.pop_back();
+      // The carry made one digit more; drop it (it is a zero), unless it is
+      // the only one, as when 0.009 rounds up to 0.01.
+      if (kept.size() > keep && kept.size() > 1) kept.pop_back();
     } else {
       ++kept[k - 1];
     }
@@ -190,8 +192,8 @@ std::string FloatToStr(double v) {
   return out;
 }
 
-std::string FormatFixed(double v, int decimals, bool thousands) {
-  DecimalDigits d = FloatToDecimal(v, 18, decimals);
+std::string FormatFixed(double v, int decimals, bool thousands, int precision) {
+  DecimalDigits d = FloatToDecimal(v, precision, decimals);
   if (d.nan) return "NAN";
   if (d.infinite) return d.negative ? "-INF" : "INF";
   const FormatSettings& fs = Settings();

@@ -46,8 +46,9 @@ struct DecimalDigits {
 DecimalDigits FloatToDecimal(double v, int precision, int decimals);
 
 // Fixed notation of v with exactly `decimals` digits after the separator
-// (rounded as FloatToDecimal does with 18 digits of precision), optionally
-// with thousands separators. Used by Format's %f and %n.
-std::string FormatFixed(double v, int decimals, bool thousands);
+// (rounded as FloatToDecimal does with `precision` significant digits),
+// optionally with thousands separators. Used by Format's %f and %n (18
+// digits) and by the report's fixed display formats (15).
+std::string FormatFixed(double v, int decimals, bool thousands, int precision = 18);
 
 }  // namespace talven

@@ -6,20 +6,12 @@
 #include <limits>
 
 #include "base/error.h"
+#include "support/error_of.h"
 #include "base/formatsettings.h"
 #include "base/rounding.h"
 
 namespace talven {
 namespace {
-
-std::string ErrorOf(auto f) {
-  try {
-    f();
-  } catch (const ConvertError& e) {
-    return e.message();
-  }
-  return "(no error)";
-}
 
 TEST(Convert, IntegersFromText) {
   struct Case {
@@ -81,8 +73,13 @@ TEST(Convert, DecimalDigitsRoundHalfAwayFromZero) {
   EXPECT_EQ(FormatFixed(9.995, 2, false), "9.99");
   EXPECT_EQ(FormatFixed(99.995001, 2, false), "100.00");
   EXPECT_EQ(FormatFixed(-0.001, 2, false), "0.00");  // no "-0.00"
+  EXPECT_EQ(FormatFixed(0.009, 2, false), "0.01");  // the rounding digit is the first one
+  EXPECT_EQ(FormatFixed(0.5, 0, false), "1");
   EXPECT_EQ(FormatFixed(1234567.891, 1, true), "1,234,567.9");
   EXPECT_EQ(FormatFixed(5, 0, false), "5");
+  // Fewer significant digits hide the binary noise.
+  EXPECT_EQ(FormatFixed(0.1 + 0.2, 17, false), "0.30000000000000004");
+  EXPECT_EQ(FormatFixed(0.1 + 0.2, 17, false, 15), "0.30000000000000000");
 }
 
 TEST(Rounding, HalfToEven) {

@@ -3,19 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "support/error_of.h"
 #include "base/text.h"
 
 namespace talven {
 namespace {
-
-std::string ErrorOf(auto f) {
-  try {
-    f();
-  } catch (const ConvertError& e) {
-    return e.message();
-  }
-  return "(no error)";
-}
 
 TEST(DateTime, EncodesDaysSince30December1899) {
   EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);

@@ -1,0 +1,94 @@
+// talven eval: evaluates one expression, or expands one memo text, the way a
+// memo bracket of a report does, for template authors and checks.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command.h"
+#include "base/convert.h"
+#include "base/formatsettings.h"
+#include "base/text.h"
+#include "report/expr/displayformat.h"
+#include "report/expr/resolver.h"
+#include "report/model/variables.h"
+
+namespace talven::app {
+namespace {
+
+// A value from the command line: a number when it reads as one, else text.
+Variant CommandLineValue(const std::string& text) {
+  if (auto i = TryStrToInt64(text)) return Variant(*i);
+  if (auto f = TryStrToFloat(text)) return Variant(*f);
+  return Variant(text);
+}
+
+std::vector<std::string> MemoLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t nl = text.find('\n', start);
+    std::string line = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    if (nl == std::string::npos) return lines;
+    start = nl + 1;
+  }
+}
+
+void PrintLine(const std::string& gbk) { std::printf("%s\n", GbkToUtf8(gbk).c_str()); }
+
+int RunEval(const Args& args) {
+  // A memo's own display format: text, with the module's decimal separator.
+  std::int32_t format = MakeDisplayFormat(fmtText, 0, 2, Settings().decimalSeparator);
+  bool memo = false;
+  std::vector<std::pair<std::string, Variant>> variables;
+  std::vector<std::string> rest;
+  bool optionsDone = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    // Only "--" starts an option, so that "-1 + 2" is an expression.
+    if (optionsDone || a.rfind("--", 0) != 0) {
+      rest.push_back(a);
+    } else if (a == "--") {
+      optionsDone = true;
+    } else if (a == "--memo") {
+      memo = true;
+    } else if (a == "--var" || a == "--format") {
+      if (i + 1 >= args.size()) return UsageError(a + " needs a value");
+      const std::string value = Utf8ToGbk(args[++i]);
+      if (a == "--format") {
+        auto code = TryStrToInt(value);
+        if (!code) return UsageError("--format needs an integer format code, not '" + args[i] + "'");
+        format = *code;
+        continue;
+      }
+      const std::size_t eq = value.find('=');
+      if (eq == std::string::npos || eq == 0) return UsageError("--var needs NAME=VALUE, not '" + args[i] + "'");
+      variables.emplace_back(value.substr(0, eq), CommandLineValue(value.substr(eq + 1)));
+    } else {
+      return UsageError("unknown option '" + a + "'");
+    }
+  }
+  if (rest.size() != 1) return UsageError("eval needs exactly one expression");
+  const std::string text = Utf8ToGbk(rest[0]);
+
+  for (const auto& [name, value] : variables) EngineVariables().Set(name, value);
+  TfrPlainScope scope;
+  scope.format.displayFormat = format;
+  TfrResolver resolver(scope);
+  TfrResolverBinding binding(resolver);
+  if (memo) {
+    for (const std::string& line : resolver.ExpandMemo(MemoLines(text), false)) PrintLine(line);
+  } else {
+    const std::string printed = resolver.BracketValue(text);
+    PrintLine(std::string(Variant::KindName(resolver.Value().type())) + "\t" + printed);
+  }
+  return 0;
+}
+
+}  // namespace
+
+TALVEN_COMMAND(eval, "eval", "eval [--var NAME=VALUE]... [--format CODE] [--memo] EXPRESSION",
+               "evaluate an expression (or, with --memo, expand a memo text) as a report would print it", RunEval);
+
+}  // namespace talven::app
