@@ -9,6 +9,7 @@
 #include "host/module_state.h"
 #include "rooms/filter_dialog_model.h"
 #include "rooms/room_list.h"
+#include "sheets/collection.h"
 #include "tree/build_org_tree.h"
 
 namespace talven {
@@ -121,6 +122,29 @@ void TMainWindowLogic::DataSource1DataChange() { view_.SetStatusText(1, RoomCoun
 void TMainWindowLogic::ResetRecordRange() {
   view_.SetEdit2Text("1");
   view_.SetEdit3Text(IntToStr(List_Set.RecordCount()));
+}
+
+void TMainWindowLogic::BitBtn9Click() {
+  Sheets.FirstHeaderPending = true;
+  if (Module().SelectedLevel != 3) {
+    ShowInfo("请选择一个考点！"_gbk);
+    return;
+  }
+  if (!List_Set.Active() || List_Set.IsEmpty()) return;
+  BusyCursor busy;
+  // The grid does not follow the walk; it is attached again however the
+  // action ends.
+  List_Set.DisableControls();
+  struct Reattach {
+    DataSet& list;
+    ~Reattach() { list.EnableControls(); }
+  } reattach{List_Set};
+  CollectCandidates(
+      List_Set, Report_Set, Temp_Set, [this] { return view_.Edit2Text(); }, [this] { return view_.Edit3Text(); },
+      Sheets.MemTable1);
+  Sheets.WithPhotos = view_.PhotosChecked();
+  Sheets.SeatOrder = view_.SeatOrderChecked();
+  if (Sheets.WithPhotos) Sheets.ArrangePhotoSheet();
 }
 
 void TMainWindowLogic::PrepareFilterDialog(FilterDialogModel& dialog) {

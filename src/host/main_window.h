@@ -70,6 +70,12 @@ class TMainWindowLogic {
   // Record range 1 to the room count; also the filter dialog's callback.
   void ResetRecordRange();
 
+  // 打印: collects the candidates of the rooms from Edit2 to Edit3 of the
+  // list (a test centre must be selected) and, with photographs, arranges
+  // the photo sheet. Errors reach the caller after the cursor and the grid
+  // are restored; the rows collected so far stay in MemTable1.
+  void BitBtn9Click();
+
   // Binds a filter dialog to the room list (过滤): target, callback and the
   // fields not offered. Call ReleaseFilterDialog once it is shown.
   void PrepareFilterDialog(FilterDialogModel& dialog);

@@ -166,7 +166,9 @@ void TTALVEN_Form::BitBtn1Click() {
   logic_->ReleaseFilterDialog(FilterDialog->Model());
 }
 
-void TTALVEN_Form::BitBtn9Click() {}
+void TTALVEN_Form::BitBtn9Click() {
+  RunShowingErrors([&] { logic_->BitBtn9Click(); });
+}
 
 void TTALVEN_Form::SpeedButton1Click() { close(); }
 
