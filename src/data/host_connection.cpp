@@ -59,7 +59,12 @@ bool DeclaresNumber(std::string_view type) {
   return false;
 }
 
-std::string Quoted(std::string_view text) { return "'" + ReplaceAll(text, "'", "''") + "'"; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '\'');
+  quoted += ReplaceAll(text, "'", "''");
+  quoted += '\'';
+  return quoted;
+}
 
 }  // namespace
 

@@ -190,7 +190,9 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
       c.lines.insert(c.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
     } else {
       if (!c.lines.empty() && !Trim(c.lines.back()).empty()) c.lines.emplace_back();
-      c.lines.push_back("[" + std::string(section) + "]");
+      std::string header(1, '[');
+      header.append(section).push_back(']');
+      c.lines.push_back(std::move(header));
       c.lines.push_back(entry);
     }
   }

@@ -29,7 +29,10 @@ std::vector<std::string> Rows(HostConnection& c, const std::string& sql, const s
   std::vector<std::string> rows;
   for (std::size_t i = 0; i < r.RowCount(); ++i) {
     std::string row;
-    for (std::size_t k = 0; k < r.fields.size(); ++k) row += (k ? "|" : "") + GbkToUtf8(r.At(i, k).AsText());
+    for (std::size_t k = 0; k < r.fields.size(); ++k) {
+      if (k) row += '|';
+      row += GbkToUtf8(r.At(i, k).AsText());
+    }
     rows.push_back(row);
   }
   return rows;

@@ -47,7 +47,10 @@ inline const std::string kCandidateQuery =
 // The merged-room query for a room number (quotes doubled, as the module
 // builds it).
 inline std::string MergedRoomQuery(const std::string& room) {
-  return "select * from t_bshhkc where hhkch =" + ("'" + ReplaceAll(room, "'", "''") + "'");
+  std::string sql = "select * from t_bshhkc where hhkch ='";
+  sql += ReplaceAll(room, "'", "''");
+  sql += '\'';
+  return sql;
 }
 
 }  // namespace talven::test
