@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -30,37 +31,28 @@ struct Installation {
   demo::DemoSummary summary;
 };
 
-const Installation& TenThousandRooms() {
-  static std::unique_ptr<Installation> it;
+// A demo installation of the given size, written once.
+const Installation& Demo(int provinces, int centresPerCity, int roomsPerCentre, int candidatesPerRoom) {
+  static std::map<std::vector<int>, std::unique_ptr<Installation>> made;
+  auto& it = made[{provinces, centresPerCity, roomsPerCentre, candidatesPerRoom}];
   if (!it) {
     it = std::make_unique<Installation>();
     demo::DemoOptions o;
     o.outDir = it->dir.path();
-    o.provinces = 5;  // 5 x 4 cities x 5 centres x 100 rooms
-    o.centresPerCity = 5;
-    o.roomsPerCentre = 100;
-    o.candidatesPerRoom = 4;
+    o.provinces = provinces;
+    o.centresPerCity = centresPerCity;
+    o.roomsPerCentre = roomsPerCentre;
+    o.candidatesPerRoom = candidatesPerRoom;
     o.photos = false;
     it->summary = demo::WriteDemoInstallation(o);
   }
   return *it;
 }
 
-const Installation& HundredRoomCentre() {
-  static std::unique_ptr<Installation> it;
-  if (!it) {
-    it = std::make_unique<Installation>();
-    demo::DemoOptions o;
-    o.outDir = it->dir.path();
-    o.provinces = 1;
-    o.centresPerCity = 1;
-    o.roomsPerCentre = 100;
-    o.candidatesPerRoom = 30;
-    o.photos = false;
-    it->summary = demo::WriteDemoInstallation(o);
-  }
-  return *it;
-}
+// 5 provinces x 4 cities x 5 centres x 100 rooms.
+const Installation& TenThousandRooms() { return Demo(5, 5, 100, 4); }
+// The first centre has 100 rooms of 30 candidates.
+const Installation& HundredRoomCentre() { return Demo(1, 1, 100, 30); }
 
 // Runs an SQL text (UTF-8, already in SQLite's dialect, "?" bound to texts)
 // straight through the sqlite3 library and reads every column of every row.

@@ -17,7 +17,9 @@
 // URLs and paths are UTF-8 (they come from the command line and the file
 // system); every other text crossing this interface is GBK. Database text
 // arrives as UTF-8 (SQLite) or in the driver's wide characters (ODBC) and
-// becomes GBK here.
+// becomes GBK here. Opening an ODBC connection makes sure the C library's
+// character-type locale is a UTF-8 one (unixODBC converts the wide texts for
+// drivers with 8-bit entry points by it; under "C" non-ASCII text is lost).
 #pragma once
 
 #include <cstddef>

@@ -196,7 +196,8 @@ QVariant ToQt(const Variant& v) {
     case VarType::Boolean: return QVariant(v.boolValue());
     case VarType::Integer: return QVariant(static_cast<qlonglong>(v.intValue()));
     case VarType::Float: return QVariant(v.floatValue());
-    case VarType::DateTime: return QVariant(FromGbk(v.AsText()));
+    // As SQLite keeps date-times in text, and SQL Server reads them.
+    case VarType::DateTime: return QVariant(QString::fromStdString(FormatDateTime("yyyy-mm-dd hh:nn:ss", v.floatValue())));
     case VarType::Text: return QVariant(FromGbk(v.textValue()));
   }
   return QVariant();

@@ -140,8 +140,11 @@ TEST(HostConnection, ColumnKindsFollowTheDeclaredTypes) {
                                 FieldKind::WideString, FieldKind::Integer, FieldKind::Integer, FieldKind::String};
   ASSERT_EQ(r.fields.size(), std::size(expected));
   for (std::size_t c = 0; c < r.fields.size(); ++c) EXPECT_EQ(r.fields[c].kind, expected[c]) << r.fields[c].name;
-  EXPECT_EQ(r.At(0, 5), Variant::FromDateTime(EncodeDate(2025, 3, 29) + EncodeTime(9, 0, 0, 0)));
+  const Variant when = Variant::FromDateTime(EncodeDate(2025, 3, 29) + EncodeTime(9, 0, 0, 0));
+  EXPECT_EQ(r.At(0, 5), when);
   EXPECT_EQ(r.At(0, 6), Variant(2.5));
+  // A date-time parameter goes in the form SQLite keeps date-times in.
+  EXPECT_EQ(connection->Run("select count(*) from t where f = ?", {when}).At(0, 0), Variant(std::int64_t{1}));
 }
 
 TEST(HostConnection, TextsAndParametersCrossAsGbkOnBothRoutes) {
