@@ -1,0 +1,46 @@
+// Fixtures of the data-layer tests: a temporary folder, small SQLite
+// databases made from SQL scripts, and a small generated demo installation.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "data/demo/demo_db.h"
+
+namespace talven::test {
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes. path() is UTF-8 and ends without "/".
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+// Creates the database file at path (UTF-8) and runs the script (UTF-8) in it.
+void MakeDatabase(const std::string& path, std::string_view script);
+
+// The connection URLs of both routes to one SQLite file.
+std::string SqliteUrl(const std::string& path);
+std::string OdbcUrl(const std::string& path);
+
+// The message of the talven::Error that action raises, or "(no error)".
+std::string ErrorOf(const std::function<void()>& action);
+
+// The bytes of a file (UTF-8 name); empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// A small demo installation (2 centres a city, 5 rooms a centre, 8
+// candidates a room, one province), written once per test program into its
+// own temporary folder; without photographs unless asked.
+const demo::DemoSummary& SmallDemo();
+
+}  // namespace talven::test
