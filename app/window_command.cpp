@@ -98,7 +98,7 @@ int RunWindow(const Args& args) {
 
 }  // namespace
 
-TALVEN_COMMAND(window, "window [--db URL] [--screenshot FILE.png]",
+TALVEN_COMMAND(window, "window", "window [--db URL] [--screenshot FILE.png]",
                "open the sign-in sheet window on a database (default: the demo beside the program)", RunWindow);
 
 }  // namespace talven::app
