@@ -126,6 +126,14 @@ void TTALVEN_Form::BuildControls() {
   StatusPanel0 = StatusPanel(statusBar, 0, 150);
   StatusPanel1 = StatusPanel(statusBar, 150, 100);
 
+  // The design names, so that the window's parts can be found by name.
+  const std::pair<QWidget*, const char*> names[] = {
+      {Panel1, "Panel1"},       {GroupBox1, "GroupBox1"}, {TreeView1, "TreeView1"},     {Splitter1, "Splitter1"},
+      {DBGrid1, "DBGrid1"},     {Edit2, "Edit2"},         {Edit3, "Edit3"},             {CheckBox1, "CheckBox1"},
+      {CheckBox2, "CheckBox2"}, {BitBtn9, "BitBtn9"},     {BitBtn1, "BitBtn1"},         {SpeedButton1, "SpeedButton1"},
+      {StatusPanel0, "StatusPanel0"}, {StatusPanel1, "StatusPanel1"}};
+  for (const auto& [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
+
   // Tab order: 打印, the range, the panel (grid, then tree), the check boxes, 过滤.
   QWidget* order[] = {BitBtn9, Edit2, Edit3, DBGrid1, TreeView1, CheckBox1, CheckBox2, BitBtn1};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);

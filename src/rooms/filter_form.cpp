@@ -66,6 +66,13 @@ TFilter_Form::TFilter_Form(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Win
   BitBtn2->setGeometry(327, 76, 75, 25);
   for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3}) b->setAutoDefault(false);
 
+  const std::pair<QWidget*, const char*> names[] = {
+      {ComboBox1, "ComboBox1"}, {ComboBox2, "ComboBox2"},       {Edit1, "Edit1"},   {RadioButton1, "RadioButton1"},
+      {RadioButton2, "RadioButton2"}, {ComboBox4, "ComboBox4"}, {ComboBox3, "ComboBox3"}, {Edit2, "Edit2"},
+      {BitBtn3, "BitBtn3"},     {BitBtn1, "BitBtn1"},           {BitBtn2, "BitBtn2"}};
+  for (const auto& [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
+  setObjectName(QStringLiteral("TFilter_Form"));
+
   QWidget* order[] = {ComboBox1, ComboBox2, Edit1,   ComboBox4,    ComboBox3,   Edit2,
                       BitBtn3,   BitBtn1,   BitBtn2, RadioButton1, RadioButton2};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
