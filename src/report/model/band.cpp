@@ -1,0 +1,31 @@
+#include "report/model/band.h"
+
+#include <memory>
+
+#include "report/model/dataset.h"
+
+namespace talven {
+
+TfrBand::~TfrBand() {
+  try {
+    ReleaseDatasets();
+  } catch (...) {
+    // A dataset that fails to close must not take the engine down with it;
+    // the band engine calls ReleaseDatasets itself to see such errors.
+  }
+}
+
+void TfrBand::ReleaseDatasets() {
+  TfrDataset* data = BandDataset;
+  TfrDataset* cross = CrossDataset;
+  bool ownsData = OwnsDataset, ownsCross = OwnsCrossDataset;
+  BandDataset = CrossDataset = nullptr;
+  OwnsDataset = OwnsCrossDataset = false;
+  // Owned datasets are freed even when Exit fails.
+  std::unique_ptr<TfrDataset> ownedData(ownsData ? data : nullptr);
+  std::unique_ptr<TfrDataset> ownedCross(ownsCross && cross != data ? cross : nullptr);
+  if (data != nullptr) data->Exit();
+  if (cross != nullptr && cross != data) cross->Exit();
+}
+
+}  // namespace talven
