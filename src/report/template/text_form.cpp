@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <limits>
 
@@ -46,6 +48,17 @@ Json HexJson(std::int32_t v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%08" PRIX32, static_cast<std::uint32_t>(v));
   return buf;
+}
+
+// Dates that are no number (a NaN or an infinity read from a file) keep
+// their exact bits.
+Json DateJson(double v) {
+  if (std::isfinite(v)) return v;
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "0x%016" PRIX64, bits);
+  return Json{{"bits", buf}};
 }
 
 Json ListJson(const TfrVariables& list) {
@@ -194,10 +207,22 @@ class Fields {
   }
   template <class T>
   void Real(const std::string& key, T& target) {
-    if (const Json* v = Take(key)) {
-      if (!v->is_number()) Fail(PathOf(key), "expected a number");
+    const Json* v = Take(key);
+    if (v == nullptr) return;
+    if (v->is_number()) {
       target = static_cast<T>(v->get<double>());
+      return;
     }
+    const std::string path = PathOf(key);
+    if (!v->is_object() || v->size() != 1 || !v->contains("bits") || !(*v)["bits"].is_string())
+      Fail(path, "expected a number");
+    const std::string& hex = (*v)["bits"].get_ref<const std::string&>();
+    if (hex.size() != 18 || !hex.starts_with("0x") || hex.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos)
+      Fail(path, "expected \"bits\": \"0x\" and 16 hexadecimal digits");
+    std::uint64_t bits = std::stoull(hex.substr(2), nullptr, 16);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    target = static_cast<T>(d);
   }
   void Text(const std::string& key, std::string& target) {
     if (const Json* v = Take(key)) target = GbkOf(*v, PathOf(key));
@@ -431,8 +456,8 @@ std::string ReportToJson(const TfrReport& report, int sourceVersion) {
                    {"InfoPassword", TextJson(info.InfoPassword)},
                    {"InfoPasswordProtected", info.InfoPasswordProtected},
                    {"InfoGeneratorVersion", info.InfoGeneratorVersion},
-                   {"InfoCreated", info.InfoCreated},
-                   {"InfoModified", info.InfoModified}};
+                   {"InfoCreated", DateJson(info.InfoCreated)},
+                   {"InfoModified", DateJson(info.InfoModified)}};
   return o.dump(2) + "\n";
 }
 

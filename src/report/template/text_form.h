@@ -17,7 +17,8 @@
 // object has "BandKind" in place of FrameTyp and "DataSource" in place of
 // DisplayFormatText ("Condition" is accepted too). Colours and DisplayFormat
 // are written as "0x…" hexadecimal texts; numbers are accepted as well.
-// Dates are days since 30 December 1899. Text lists (Memo, scripts) are
+// Dates are days since 30 December 1899 (a date that is no number keeps its
+// exact bits as {"bits": "0x…"}). Text lists (Memo, scripts) are
 // arrays of lines. A picture is {"kind": "bitmap"|"metafile"|"icon"|"jpeg"|"",
 // "data": base64}; rich text is base64.
 //

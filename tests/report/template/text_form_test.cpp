@@ -1,6 +1,9 @@
 // The JSON text form of templates.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
+
 #include "base/text.h"
 #include "base/ui.h"
 #include "report/model/memo_view.h"
@@ -32,6 +35,21 @@ TEST_F(TextFormTest, BuildOfDumpGivesTheSameFile) {
   // Texts are UTF-8; bytes that are no GBK text are kept as base64.
   EXPECT_NE(json.find("\"笔试考场签到表\""), std::string::npos);
   EXPECT_NE(json.find("{\n              \"bytes\": \"//4gcmF3\"\n            }"), std::string::npos);
+}
+
+TEST_F(TextFormTest, DatesThatAreNoNumberKeepTheirBits) {
+  TfrReport r;
+  r.TemplatePages.Add();
+  const std::uint64_t bits = 0x7FF8000000000123;
+  std::memcpy(&r.Info.InfoCreated, &bits, sizeof bits);
+  r.Info.InfoModified = -std::numeric_limits<double>::infinity();
+  TfrStream s;
+  TfrWriteOptions options;
+  options.Modified = r.Info.InfoModified;
+  WriteTemplate(r, s, options);
+  const std::string json = DumpTemplate(s.Bytes());
+  EXPECT_NE(json.find("\"bits\": \"0x7FF8000000000123\""), std::string::npos);
+  EXPECT_EQ(BuildTemplate(json), s.Bytes());
 }
 
 TEST_F(TextFormTest, TheDictionaryIsShownAsStored) {
