@@ -3,10 +3,14 @@
 #include <memory>
 
 #include "report/model/dataset.h"
+#include "report/model/prepare_state.h"
 
 namespace talven {
 
 TfrBand::~TfrBand() {
+  PrepareState& state = EngineState();
+  if (state.CurrentBand == this) state.CurrentBand = nullptr;
+  if (state.AggregateTarget == this) state.AggregateTarget = nullptr;
   try {
     ReleaseDatasets();
   } catch (...) {

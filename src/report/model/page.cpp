@@ -24,7 +24,9 @@ TfrPage::TfrPage(int size, int width, int height, int bin, int orientation) {
   SetPaper(size, width, height, bin, orientation);
 }
 
-TfrPage::~TfrPage() = default;
+TfrPage::~TfrPage() {
+  if (EngineState().CurrentPage == this) EngineState().CurrentPage = nullptr;
+}
 
 void TfrPage::SetPaper(int size, int width, int height, int bin, int orientation) {
   const bool defaultBin = (bin & 0xFFFF) == 0xFFFF;

@@ -1,6 +1,7 @@
 #include "report/model/view.h"
 
 #include <cmath>
+#include <vector>
 
 #include "base/formatsettings.h"
 #include "base/rounding.h"
@@ -37,6 +38,12 @@ float FrameWidthFromCode(std::int32_t code) {
 }
 
 TfrView::TfrView() : DisplayFormat(0x200 + static_cast<unsigned char>(Settings().decimalSeparator)) {}
+
+TfrView::~TfrView() {
+  PrepareState& state = EngineState();
+  if (state.CurrentObject == this) state.CurrentObject = nullptr;
+  std::erase(state.HookObjects, this);
+}
 
 void TfrView::SetPropertyValue(std::string_view name, const Variant& value) {
   if (Is(name, "Name")) Name = value.AsText();

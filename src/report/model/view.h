@@ -55,6 +55,9 @@ struct TfrRect {
 class TfrView : public TfrObject {
  public:
   TfrView();
+  // An object that goes leaves the engine's state (current object, hook
+  // objects) too.
+  ~TfrView() override;
 
   // The class name as the add-in registry and the template file know it.
   virtual const char* ClassName() const { return "TfrView"; }

@@ -68,6 +68,26 @@ TEST_F(ModelTest, NewMemoAndBandHaveTheirDefaults) {
   EXPECT_EQ(band.ColumnGap, 20);
   EXPECT_EQ(band.NewColumnAfter, 1);
   EXPECT_EQ(band.DisplayFormat, 0);
+  EXPECT_EQ(BandKindName(btPageHeader), "页头"_gbk);
+  EXPECT_EQ(BandKindName(btCrossData), "交叉表数据"_gbk);
+  EXPECT_EQ(BandKindName(btNone), "无"_gbk);
+  EXPECT_EQ(BandKindName(23), "");
+  EXPECT_TRUE(IsVerticalBand(btCrossHeader));
+  EXPECT_FALSE(IsVerticalBand(btChild));
+}
+
+TEST_F(ModelTest, ObjectsThatGoLeaveTheEngineState) {
+  auto memo = MakeObject(gtMemo, "");
+  EngineState().CurrentObject = memo.get();
+  EngineState().HookObjects = {memo.get()};
+  memo.reset();
+  EXPECT_EQ(EngineState().CurrentObject, nullptr);
+  EXPECT_TRUE(EngineState().HookObjects.empty());
+  {
+    TfrReport other;
+    EngineState().CurrentPage = &other.TemplatePages.Add();
+  }
+  EXPECT_EQ(EngineState().CurrentPage, nullptr);
 }
 
 TEST_F(ModelTest, FactoryMakesEachTypeAndCountsObjects) {

@@ -170,6 +170,41 @@ TEST_F(TemplateTest, UnregisteredAddInIsSkippedAndNamedOnce) {
   EXPECT_NE(read.ObjectByName("Memo3"), nullptr);
 }
 
+TEST_F(TemplateTest, RenamedClassesOfOlderDesigners) {
+  // A framed memo is read as a plain memo; the lookup controls of two
+  // database layers are one class now, which is not registered here.
+  TfrMemoView memo;
+  memo.Name = "Framed";
+  memo.Memo = {"[xm]"};
+  TfrStream record;
+  memo.WriteToStream(record);
+
+  StreamBytes b;
+  b.U8(25).U16(0).U16(0).NewString("");
+  TfrReport pages;
+  pages.TemplatePages.Add();
+  TfrStream pageRecord;
+  WritePageRecord(pages.TemplatePages[0], pageRecord);
+  b.U8(255).Raw(pageRecord.Bytes());
+  std::size_t at = b.str().size();
+  const std::string framedClass = "TFRFRAMEDMEMOVIEW";
+  b.U8(gtAddIn).NewString(framedClass).U8(0)
+      .I32(static_cast<std::int32_t>(at + 1 + 2 + framedClass.size() + 1 + 1 + 4 + record.Size() + 8))
+      .Raw(record.Bytes()).Raw(std::string(8, '\x5A'));
+  at = b.str().size();
+  b.U8(gtAddIn).NewString("TfrIBXLookupControl").U8(0).I32(static_cast<std::int32_t>(at + 1 + 22 + 1 + 4 + 3)).Raw("abc");
+  b.U8(252).Info();
+
+  TfrReport r;
+  EXPECT_EQ(Read(r, b.str()), TfrReadResult::MissingClasses);
+  auto* framed = dynamic_cast<TfrMemoView*>(r.ObjectByName("Framed"));
+  ASSERT_NE(framed, nullptr);
+  EXPECT_EQ(framed->TypeCode, gtMemo);
+  EXPECT_EQ(framed->Memo, TfrStrings{"[xm]"});
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_NE(ui.boxes[0].text.find("\rTfrDBLookupControl\r"), std::string::npos);
+}
+
 TEST_F(TemplateTest, VersionTwentyOrLessReadsAsTwentyOneWithGeneratedNames) {
   StreamBytes b;
   b.U16(0).U16(0).OldString("");  // no version byte: the data starts at once
