@@ -51,6 +51,10 @@ class TfrMemoView : public TfrStretcheable {
   bool FitOnly = false;
   std::string LastPrintedText;
 
+  // Beyond the common properties: "Font.Name", "Font.Size", "Font.Style"
+  // (fs…Bit values), "Font.Color", "Font" (the FontToText form),
+  // "Alignment", "DisplayFormat", "Highlight" (the highlight condition),
+  // "LineSpacing", "CharSpacing", the flag properties and "Lines.Count".
   void SetPropertyValue(std::string_view name, const Variant& value) override;
   Variant GetPropertyValue(std::string_view name) override;
   // "LINES.ADD", "LINES.CLEAR", "LINES.DELETE", "LINES.INDEXOF",
