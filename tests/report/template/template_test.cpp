@@ -465,6 +465,23 @@ TEST_F(TemplateTest, LoadTemplateFileSetsTheFileName) {
   EXPECT_TRUE(LoadTemplateFile(loaded, Utf8ToGbk(path)));
   EXPECT_EQ(loaded.TemplateFileName, Utf8ToGbk(path));
   EXPECT_NE(loaded.ObjectByName("memo5"), nullptr);
+
+  // A refused password leaves the report untitled, not named after the file.
+  r.Info.InfoPasswordProtected = true;
+  SaveTemplateFile(r, Utf8ToGbk(path));
+  TfrReport refused;
+  EXPECT_TRUE(LoadTemplateFile(refused, Utf8ToGbk(path)));
+  EXPECT_EQ(refused.TemplateFileName, kUntitled);
+}
+
+TEST_F(TemplateTest, ObjectsBeyondTheLastPageIndexAreNotWrittenWrongly) {
+  TfrReport r;
+  for (int i = 0; i < 257; ++i) r.TemplatePages.Add();
+  TfrStream s;
+  WriteTemplate(r, s);  // empty pages beyond the 256th are fine
+  r.TemplatePages[256].Add(MakeObject(gtMemo, ""));
+  TfrStream t;
+  EXPECT_THROW(WriteTemplate(r, t), Error);
 }
 
 TEST_F(TemplateTest, OldDictionaryFormBecomesVariables) {
