@@ -10,6 +10,15 @@ if(TALVEN_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing (clang only; fuzz/CMakeLists.txt has the targets): every library is
+# built with coverage for libFuzzer and with the sanitizers.
+option(TALVEN_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(TALVEN_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 function(talven_target_defaults target)
   target_compile_options(${target} PRIVATE ${TALVEN_WARNINGS})
 endfunction()

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   libsqlite3-dev sqlite3 unixodbc-dev unixodbc libsqliteodbc
-  libjpeg62-turbo-dev libxlsxwriter-dev
+  libjpeg62-turbo-dev libxlsxwriter-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2

@@ -1,0 +1,54 @@
+// The template reader on any bytes: it must end without a crash, a hang or
+// a sanitizer report, and what it read must write, go through the text form
+// and read back unchanged.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "base/ui.h"
+#include "report/print/printer.h"
+#include "report/template/template.h"
+#include "report/template/text_form.h"
+
+namespace {
+
+using namespace talven;
+
+std::string Write(TfrReport& report) {
+  TfrStream s;
+  TfrWriteOptions options;
+  options.Modified = 0;
+  WriteTemplate(report, s, options);
+  return s.TakeBytes();
+}
+
+// Every run starts from the same paper, as a fresh engine would.
+void ResetPrinter() { Printer().SetPaper(9, 0, 0, -1, 0, true); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool started = [] {
+    StartReportEngine(nullptr);
+    return true;
+  }();
+  (void)started;
+  RecordingUi ui;  // answers every box, cancels the password
+  UiScope scope(ui);
+
+  ResetPrinter();
+  TfrReport report;
+  TfrStream input(std::string(reinterpret_cast<const char*>(data), size), TfrStream::Origin::File);
+  ReadTemplate(report, input);
+
+  const std::string written = Write(report);
+  ResetPrinter();
+  TfrReport fromText;
+  ReportFromJson(ReportToJson(report), fromText);
+  if (Write(fromText) != written) std::abort();
+
+  TfrReport again;
+  TfrStream back(written, TfrStream::Origin::Memory);
+  if (ReadTemplate(again, back) != TfrReadResult::Loaded) std::abort();
+  return 0;
+}

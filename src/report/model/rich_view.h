@@ -1,0 +1,36 @@
+// TfrRichView: the rich-text add-in object. Its text is Rich Text Format,
+// kept as the bytes it was read from; laying it out and drawing it belong to
+// the drawing of report objects.
+#pragma once
+
+#include <string>
+
+#include "report/model/view.h"
+
+namespace talven {
+
+class TfrRichView : public TfrStretcheable {
+ public:
+  TfrRichView();
+  const char* ClassName() const override { return "TfrRichView"; }
+
+  // The rich text in Rich Text Format.
+  std::string RichText;
+
+  // "Lines" reads and writes the rich text itself.
+  void SetPropertyValue(std::string_view name, const Variant& value) override;
+  Variant GetPropertyValue(std::string_view name) override;
+
+  void ReadFromStream(TfrStream& s) override;
+  void WriteToStream(TfrStream& s) override;
+  void LoadBlob(std::string_view data) override { RichText = std::string(data); }
+
+  std::int32_t ContentHeight() override { return HookedHeight(TfrHeightKind::Content); }
+  std::int32_t MinimumHeight() override { return HookedHeight(TfrHeightKind::Minimum); }
+  std::int32_t RemainingHeight() override { return HookedHeight(TfrHeightKind::Remaining); }
+
+ protected:
+  void RegisterProperties() override;
+};
+
+}  // namespace talven
