@@ -18,8 +18,8 @@
 #include "base/text.h"
 #include "data/dataset.h"
 #include "data/sql_text.h"
-#include "fixture.h"
-#include "module_queries.h"
+#include "support/fixture.h"
+#include "support/module_queries.h"
 
 namespace talven {
 namespace {

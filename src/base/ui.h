@@ -6,10 +6,13 @@
 #pragma once
 
 #include <deque>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/error.h"
 
 namespace talven {
 
@@ -70,6 +73,17 @@ void SetApplicationTitle(std::string title);
 // The general error box: error icon, OK button, the message with "."
 // appended when its last byte sorts after ".".
 void ShowErrorBox(std::string_view message);
+
+// Runs an action of the user's and shows any error it raises in the general
+// error box (the action's own message), as the window's handlers do.
+template <typename F>
+void RunShowingErrors(F&& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    ShowErrorBox(MessageOf(e));
+  }
+}
 
 // The busy cursor for the lifetime of the guard, restored in every case.
 class BusyCursor {

@@ -376,6 +376,13 @@ int DataSet::ColumnOf(std::string_view name) const {
   return -1;
 }
 
+const Variant& DataSet::ValueAt(int recNo, int fieldIndex) const {
+  if (!active_ || recNo < 1 || recNo > static_cast<int>(view_.size())) return NullValue();
+  if (fieldIndex < 0 || fieldIndex >= FieldCount()) throw Error(Format("Field index %d out of range", {fieldIndex}));
+  return result_.At(static_cast<std::size_t>(view_[static_cast<std::size_t>(recNo - 1)]),
+                    static_cast<std::size_t>(fieldIndex));
+}
+
 const Variant& DataSet::Cell(int column) const {
   if (view_.empty()) return NullValue();
   return result_.At(static_cast<std::size_t>(view_[static_cast<std::size_t>(cursor_)]), static_cast<std::size_t>(column));

@@ -121,6 +121,12 @@ class DataSet {
   Field FieldByName(std::string_view name) const;
   std::optional<Field> FindField(std::string_view name) const;
 
+  // The value of a field in the row at 1-based position recNo of the current
+  // order (under the filter), without moving the cursor: what a grid shows
+  // for its rows. Null outside 1..RecordCount or on a closed data set; a bad
+  // field index fails with "Field index N out of range".
+  const Variant& ValueAt(int recNo, int fieldIndex) const;
+
   // The value of resultField in the first row (in the current order, among
   // the rows that pass the filter) whose keyField equals key; texts compare
   // without regard to ASCII letter case. Null when no row matches. The

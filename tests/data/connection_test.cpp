@@ -8,14 +8,13 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "data/dataset.h"
-#include "fixture.h"
-#include "module_queries.h"
+#include "support/fixture.h"
+#include "support/module_queries.h"
 
 namespace talven {
 namespace {
 
 using test::TempDir;
-using test::ErrorOf;
 
 TEST(HostConnection, UrlsThatCannotBeOpenedFailWithAClearMessage) {
   TempDir dir;

@@ -4,13 +4,12 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "fixture.h"
+#include "support/fixture.h"
 
 namespace talven {
 namespace {
 
 using test::TempDir;
-using test::ErrorOf;
 
 // Five rooms of three centres, with a wide-character column and nulls.
 class DataSetTest : public ::testing::Test {

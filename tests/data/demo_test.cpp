@@ -13,8 +13,8 @@
 #include "base/text.h"
 #include "data/dataset.h"
 #include "data/settings.h"
-#include "fixture.h"
-#include "module_queries.h"
+#include "support/fixture.h"
+#include "support/module_queries.h"
 
 namespace talven {
 namespace {

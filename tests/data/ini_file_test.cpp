@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "base/text.h"
-#include "fixture.h"
+#include "support/fixture.h"
 
 namespace talven {
 namespace {

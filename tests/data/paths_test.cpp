@@ -8,7 +8,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "fixture.h"
+#include "support/fixture.h"
 
 namespace talven {
 namespace {

@@ -5,7 +5,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "base/ui.h"
-#include "fixture.h"
+#include "support/fixture.h"
 
 namespace talven {
 namespace {

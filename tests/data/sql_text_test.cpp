@@ -5,7 +5,7 @@
 #include <set>
 
 #include "base/text.h"
-#include "module_queries.h"
+#include "support/module_queries.h"
 
 namespace talven {
 namespace {

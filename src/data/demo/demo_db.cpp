@@ -179,6 +179,12 @@ create index ix_ksxx_kd_kch on t_ksxx (kd, kch);
 create view v_ksxx as select kd, jb, zkzh, bmh, xm, xb, csrq, sfzh, kch, wzh, blcjzl from t_ksxx;
 )sql";
 
+}  // namespace
+
+const char* ExamSchemaSql() { return kSchema; }
+
+namespace {
+
 struct RoomPlan {
   std::string code;  // level-language
   int candidates = 0;

@@ -34,6 +34,10 @@ struct DemoSummary {
   std::string firstCentre;  // its code: the installation's own unit (jb 3)
 };
 
+// The SQL that creates every table, view and index of the exam database, in
+// the column types the host's database declares (SQLite's dialect).
+const char* ExamSchemaSql();
+
 // Writes the installation; fails with Error on bad options or a file that
 // cannot be written. The database is written beside its final name and takes
 // it only when complete. progress, when given, receives short notes (UTF-8).

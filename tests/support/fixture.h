@@ -1,4 +1,4 @@
-// Fixtures of the data-layer tests: a temporary folder, small SQLite
+// Fixtures of the tests that need a database: a temporary folder, small SQLite
 // databases made from SQL scripts, and a small generated demo installation.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "data/demo/demo_db.h"
+#include "support/error_of.h"
 
 namespace talven::test {
 
@@ -31,9 +32,6 @@ void MakeDatabase(const std::string& path, std::string_view script);
 // The connection URLs of both routes to one SQLite file.
 std::string SqliteUrl(const std::string& path);
 std::string OdbcUrl(const std::string& path);
-
-// The message of the talven::Error that action raises, or "(no error)".
-std::string ErrorOf(const std::function<void()>& action);
 
 // The bytes of a file (UTF-8 name); empty when it cannot be read.
 std::string ReadFile(const std::string& path);

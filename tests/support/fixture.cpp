@@ -1,4 +1,4 @@
-#include "fixture.h"
+#include "support/fixture.h"
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -36,15 +36,6 @@ void MakeDatabase(const std::string& path, std::string_view script) {
   sqlite3_free(message);
   sqlite3_close(db);
   if (rc != SQLITE_OK) throw std::runtime_error("fixture script failed: " + text);
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "(no error)";
 }
 
 std::string ReadFile(const std::string& path) {

@@ -1,0 +1,134 @@
+#include "sheets/collection.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "base/text.h"
+#include "data/dataset.h"
+#include "data/host_connection.h"
+#include "sheets/memtable.h"
+#include "support/exam_fixture.h"
+#include "support/fixture.h"
+#include "support/module_queries.h"
+
+namespace talven {
+namespace {
+
+// The room list of centre 110101 as the window lists it, and the two
+// queries of the collection.
+struct Collection {
+  explicit Collection(std::string_view extraSql = {}) {
+    test::MakeExamFixture(dir.File("exam.db"), extraSql);
+    connection = HostConnection::Open(test::SqliteUrl(dir.File("exam.db")));
+    for (DataSet* d : {&list, &report, &temp}) d->SetConnection(connection.get());
+    list.SetCommandText(
+        "select kddm 考点代码, bskch 笔试考场号 from v_bskc where kddm='110101' order by bskch"_gbk);
+    list.Open();
+  }
+  // Collects with the range texts; the last one may change during the walk.
+  void Run(std::string first, std::function<std::string()> last) {
+    CollectCandidates(list, report, temp, [first] { return first; }, std::move(last), table);
+  }
+  void Run(std::string first, std::string last) {
+    Run(std::move(first), [last] { return last; });
+  }
+  std::vector<std::string> Column(const char* field) {
+    std::vector<std::string> values;
+    for (table.First(); !table.Eof(); table.Next()) values.push_back(GbkToUtf8(table.FieldByName(field).AsString()));
+    return values;
+  }
+
+  test::TempDir dir;
+  std::unique_ptr<HostConnection> connection;
+  DataSet list, report, temp;
+  TMemTable table;
+};
+
+TEST(Collection, AnOrdinaryRoomGivesItsCandidatesInTicketOrder) {
+  Collection c;
+  c.Run("1", "1");
+  ASSERT_EQ(c.table.RecordCount(), 28);  // the candidate with blcjzl '1' is left out
+  const std::vector<std::string> tickets = c.Column("zkzh");
+  EXPECT_TRUE(std::is_sorted(tickets.begin(), tickets.end()));
+  c.table.First();
+  EXPECT_EQ(c.table.FieldByName("rs").AsInteger(), 28);
+  EXPECT_EQ(GbkToUtf8(c.table.FieldByName("dwmc").AsString()), "一中");
+  EXPECT_EQ(GbkToUtf8(c.table.FieldByName("jbyy").AsString()), "二级C语言");
+  EXPECT_EQ(c.table.FieldByName("jbyydm").AsString(), "14");
+  EXPECT_EQ(c.table.FieldByName("kch").AsString(), "14001");
+  EXPECT_EQ(c.table.FieldByName("BMH").AsString(), "B110101140100");
+  EXPECT_EQ(c.table.FieldByName("wzh").AsInteger(), 1);
+  EXPECT_EQ(GbkToUtf8(c.table.FieldByName("kcwz").AsString()), "一号楼101");
+  EXPECT_DOUBLE_EQ(c.table.FieldByName("bssj").AsFloat(), 120);
+  EXPECT_EQ(c.list.RecNo(), 2);
+}
+
+TEST(Collection, AHostRoomCarriesTheCodesOfTheRoomsMergedIntoIt) {
+  Collection c;
+  c.Run("2", "2");
+  ASSERT_EQ(c.table.RecordCount(), 5);
+  for (c.table.First(); !c.table.Eof(); c.table.Next()) {
+    EXPECT_EQ(c.table.FieldByName("jbyy").AsString(), "14,15");
+    EXPECT_EQ(c.table.FieldByName("jbyydm").AsString(), "14");
+    EXPECT_EQ(c.table.FieldByName("kch").AsString(), "14002");
+    EXPECT_DOUBLE_EQ(c.table.FieldByName("bssj").AsFloat(), 150);  // the larger duration
+    EXPECT_EQ(GbkToUtf8(c.table.FieldByName("kcwz").AsString()), "一号楼102");
+    EXPECT_EQ(c.table.FieldByName("rs").AsInteger(), 5);
+  }
+}
+
+TEST(Collection, RangesAndSpecialRooms) {
+  struct Case {
+    const char* first;
+    const char* last;
+    int rows;
+    int stopsAt;
+  } cases[] = {
+      {"3", "3", 3, 4},      // only the third room ("14005  ")
+      {"5", "2", 0, 5},      // nothing, but no error either
+      {"1", "99", 38, 5},    // to the end of the list, the last room once
+      {"4", "4", 0, 5},      // a room without candidates
+      {"5", "5", 2, 5},      // a code Tc_jbyy does not know
+  };
+  for (const Case& k : cases) {
+    Collection c;
+    c.Run(k.first, k.last);
+    EXPECT_EQ(c.table.RecordCount(), k.rows) << k.first << "-" << k.last;
+    EXPECT_EQ(c.list.RecNo(), k.stopsAt) << k.first << "-" << k.last;
+  }
+  Collection c;
+  c.Run("3", "3");
+  EXPECT_EQ(c.Column("kch"), std::vector<std::string>(3, "14005"));  // stored without its blanks
+  c.Run("5", "5");
+  EXPECT_EQ(c.Column("jbyy"), std::vector<std::string>(2, ""));
+  c.table.First();
+  EXPECT_DOUBLE_EQ(c.table.FieldByName("bssj").AsFloat(), 0);
+}
+
+TEST(Collection, FailuresKeepWhatWasCollected) {
+  Collection c;
+  c.table.Open();
+  c.table.Append();
+  c.table.FieldByName("zkzh").SetAsString("old");
+  c.table.Post();
+  EXPECT_EQ(ErrorOf([&] { c.Run("x", "1"); }), "'x' is not a valid integer value");
+  EXPECT_EQ(c.table.RecordCount(), 1);  // not emptied before the start was read
+  // The last record is read again before every room.
+  int reads = 0;
+  EXPECT_EQ(ErrorOf([&] { c.Run("1", [&] { return ++reads < 3 ? std::string("9") : std::string("x"); }); }),
+            "'x' is not a valid integer value");
+  EXPECT_EQ(c.table.RecordCount(), 28 + 5);
+  EXPECT_NE(ErrorOf([&] { c.Run("0", "1"); }), "(no error)");
+  c.connection->Run("drop table t_bshhkc");
+  EXPECT_NE(ErrorOf([&] { c.Run("1", "1"); }), "(no error)");
+}
+
+TEST(Collection, QueryTexts) {
+  EXPECT_EQ(CandidateQuery(), test::kCandidateQuery);
+  EXPECT_EQ(MergedRoomQuery(""), "select * from t_bshhkc where hhkch =''");
+  EXPECT_EQ(MergedRoomQuery("14'2"), "select * from t_bshhkc where hhkch ='14''2'");
+}
+
+}  // namespace
+}  // namespace talven
