@@ -123,6 +123,8 @@ TEST_F(Script, CompilesStatementsIntoCodeLines) {
       {"x := 'abc", {}, "Line 1/6: Need \"'\" here"},
       {"begin\n  x := ;\nend", {}, "Line 2/8: Need an expression here"},
       {"x := 1; y := 2", {"x := 1"}, "Line 1/9: Need the end of the script here"},
+      // the grammar lets it pass, the postfix conversion does not: the code ends before it
+      {"begin x := 1; y := f([a)]) end", {"x := 1"}, "Line 1/15: Unbalanced parentheses in expression"},
   };
   for (const CompileCase& c : cases) {
     const Compiled compiled = Compile(c.script);
