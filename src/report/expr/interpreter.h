@@ -7,8 +7,11 @@
 // NEWPAGE, SHOWBAND, SETARRAY, STOPREPORT ...), and an assignment goes to
 // the SetScriptValue of the bound resolver's scope, whose steps and hooks
 // (engine variables, dictionary, MODALRESULT, CURY, PROGRESS, object
-// properties) resolver.h lists. With no resolver bound, names give null,
-// calls do nothing and assignments go to the engine variables.
+// properties) resolver.h lists. The engine binds a resolver over the report
+// being prepared (TfrResolverBinding) before it runs scripts. With none
+// bound, names give null, calls do nothing and assignments take the steps
+// without a report: engine variables only (MODALRESULT, CURY and PROGRESS
+// are ignored).
 #pragma once
 
 #include <string>
