@@ -5,22 +5,14 @@
 #include <vector>
 
 #include "app/command.h"
+#include "app/command_values.h"
 #include "base/convert.h"
-#include "base/formatsettings.h"
 #include "base/text.h"
-#include "report/expr/displayformat.h"
 #include "report/expr/resolver.h"
 #include "report/model/variables.h"
 
 namespace talven::app {
 namespace {
-
-// A value from the command line: a number when it reads as one, else text.
-Variant CommandLineValue(const std::string& text) {
-  if (auto i = TryStrToInt64(text)) return Variant(*i);
-  if (auto f = TryStrToFloat(text)) return Variant(*f);
-  return Variant(text);
-}
 
 std::vector<std::string> MemoLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -38,8 +30,7 @@ std::vector<std::string> MemoLines(const std::string& text) {
 void PrintLine(const std::string& gbk) { std::printf("%s\n", GbkToUtf8(gbk).c_str()); }
 
 int RunEval(const Args& args) {
-  // A memo's own display format: text, with the module's decimal separator.
-  std::int32_t format = MakeDisplayFormat(fmtText, 0, 2, Settings().decimalSeparator);
+  std::int32_t format = MemoDisplayFormat();
   bool memo = false;
   std::vector<std::pair<std::string, Variant>> variables;
   std::vector<std::string> rest;
@@ -55,16 +46,16 @@ int RunEval(const Args& args) {
       memo = true;
     } else if (a == "--var" || a == "--format") {
       if (i + 1 >= args.size()) return UsageError(a + " needs a value");
-      const std::string value = Utf8ToGbk(args[++i]);
+      const std::string& value = args[++i];
       if (a == "--format") {
         auto code = TryStrToInt(value);
-        if (!code) return UsageError("--format needs an integer format code, not '" + args[i] + "'");
+        if (!code) return UsageError("--format needs an integer format code, not '" + value + "'");
         format = *code;
         continue;
       }
-      const std::size_t eq = value.find('=');
-      if (eq == std::string::npos || eq == 0) return UsageError("--var needs NAME=VALUE, not '" + args[i] + "'");
-      variables.emplace_back(value.substr(0, eq), CommandLineValue(value.substr(eq + 1)));
+      auto variable = VariableArgument(value);
+      if (!variable) return UsageError("--var needs NAME=VALUE, not '" + value + "'");
+      variables.push_back(std::move(*variable));
     } else {
       return UsageError("unknown option '" + a + "'");
     }

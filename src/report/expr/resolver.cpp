@@ -1,5 +1,9 @@
 #include "report/expr/resolver.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/rounding.h"
@@ -122,8 +126,30 @@ void TfrResolveScope::Aggregate(TfrAggregateKind, const std::string&, const std:
 void TfrResolveScope::OnUserFunction(const std::string&, const std::string&, const std::string&, const std::string&,
                                      Variant&) {}
 void TfrResolveScope::SetScriptValue(const std::string& name, const Variant& value) {
-  EngineVariables().Set(name, value);
+  TfrVariables& variables = EngineVariables();
+  if (int i = variables.IndexOf(name); i >= 0) {
+    variables.SetValueAt(i, value);
+  } else if (SetDictionaryValue(name, value)) {
+    // the dictionary's variable
+  } else if (SameText(name, "MODALRESULT")) {
+    SetModalResult(value);
+  } else if (SameText(name, "CURY")) {
+    const std::int64_t y = value.AsInteger();
+    SetCurY(static_cast<std::int32_t>(std::clamp<std::int64_t>(y, std::numeric_limits<std::int32_t>::min(),
+                                                                std::numeric_limits<std::int32_t>::max())));
+  } else if (SameText(name, "PROGRESS")) {
+    ShowProgressText(value.AsText());
+  } else if (SetPropertyValue(name, value)) {
+    // the object's property
+  } else {
+    variables.Set(name, value);
+  }
 }
+bool TfrResolveScope::SetDictionaryValue(const std::string&, const Variant&) { return false; }
+void TfrResolveScope::SetModalResult(const Variant&) {}
+void TfrResolveScope::SetCurY(std::int32_t) {}
+void TfrResolveScope::ShowProgressText(const std::string&) {}
+bool TfrResolveScope::SetPropertyValue(const std::string&, const Variant&) { return false; }
 
 TfrPlainScope::TfrPlainScope() : runDate(Date()), runTime(Time()) {}
 

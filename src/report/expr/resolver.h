@@ -119,9 +119,37 @@ class TfrResolveScope {
   // The report's OnUserFunction, called after the report's own functions.
   virtual void OnUserFunction(const std::string& name, const std::string& p1, const std::string& p2,
                               const std::string& p3, Variant& result);
-  // Where INC and DEC store their result: the script interpreter's value
-  // setter. The default sets (or creates) the engine variable.
+
+  // ---- what scripts store
+  // The script interpreter's value setter (TInterpretator, interpreter.h):
+  // script assignments and INC and DEC store here, the name as written. The
+  // default takes these steps in turn, over the hooks below:
+  //   1. an engine variable of that name (any letter case) is set;
+  //   2. else a name the dictionary knows: SetDictionaryValue;
+  //   3. else MODALRESULT (any letter case): SetModalResult;
+  //   4. else CURY (any letter case): SetCurY with the value as an integer;
+  //   5. else PROGRESS (any letter case): ShowProgressText with its text;
+  //   6. else an object property the name names: SetPropertyValue;
+  //   7. else the engine variable is created.
   virtual void SetScriptValue(const std::string& name, const Variant& value);
+  // The data dictionary: true when it knows the name and has set its
+  // variable. The default knows none.
+  virtual bool SetDictionaryValue(const std::string& name, const Variant& value);
+  // The modal result of the dialog page being prepared, the value read as
+  // an integer; nothing on any other page. The default does nothing.
+  virtual void SetModalResult(const Variant& value);
+  // CurY of the current page; when the current band has page or column
+  // breaks pending (NewPageRequests or NewColumnRequests above 0), also its
+  // RestoreY, so that the band engine puts the position back after the
+  // breaks. The default does nothing.
+  virtual void SetCurY(std::int32_t y);
+  // The second line of the progress window, after which pending window
+  // messages run. The default does nothing.
+  virtual void ShowProgressText(const std::string& text);
+  // A property of an object named by the name (the rule of PropertyValue):
+  // true when the object has it and has taken the value. The default has
+  // no objects.
+  virtual bool SetPropertyValue(const std::string& name, const Variant& value);
 };
 
 // A scope without a report: the host's events as callbacks and the

@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "report/expr/interpreter.h"
 #include "report/expr/tokens.h"
 
 namespace talven {
@@ -71,6 +72,10 @@ void TAggregateFunctionsSplitter::SplitMemo(const std::vector<std::string>& line
       open = FindBracket(line, end);
     }
   }
+}
+
+void TAggregateFunctionsSplitter::SplitScript(const std::vector<std::string>& code) {
+  SplitScriptExpressions(code, *this);
 }
 
 }  // namespace talven

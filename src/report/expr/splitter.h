@@ -40,6 +40,9 @@ class TAggregateFunctionsSplitter : public TfrFunctionSplitter {
   TAggregateFunctionsSplitter(std::vector<std::string>& splitTo, const TfrVariables& dictionaryVariables);
   // Walks every bracketed part, with its brackets, of every line.
   void SplitMemo(const std::vector<std::string>& lines);
+  // Walks the expressions of a compiled script (SplitScriptExpressions,
+  // interpreter.h).
+  void SplitScript(const std::vector<std::string>& code);
 };
 
 }  // namespace talven

@@ -1,0 +1,25 @@
+#include "app/command_values.h"
+
+#include "base/convert.h"
+#include "base/formatsettings.h"
+#include "base/text.h"
+#include "report/expr/displayformat.h"
+
+namespace talven::app {
+
+Variant CommandLineValue(const std::string& text) {
+  if (auto i = TryStrToInt64(text)) return Variant(*i);
+  if (auto f = TryStrToFloat(text)) return Variant(*f);
+  return Variant(text);
+}
+
+std::optional<std::pair<std::string, Variant>> VariableArgument(const std::string& utf8) {
+  const std::string text = Utf8ToGbk(utf8);
+  const std::size_t eq = text.find('=');
+  if (eq == std::string::npos || eq == 0) return std::nullopt;
+  return std::make_pair(text.substr(0, eq), CommandLineValue(text.substr(eq + 1)));
+}
+
+std::int32_t MemoDisplayFormat() { return MakeDisplayFormat(fmtText, 0, 2, Settings().decimalSeparator); }
+
+}  // namespace talven::app

@@ -1,0 +1,23 @@
+// What several subcommands read from their command line and print: engine
+// variables given as NAME=VALUE, and values printed as a memo prints them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "base/variant.h"
+
+namespace talven::app {
+
+// A value from the command line: a number when it reads as one, else text.
+Variant CommandLineValue(const std::string& text);
+
+// NAME=VALUE (UTF-8) as a GBK name and its value; nullopt without a name.
+std::optional<std::pair<std::string, Variant>> VariableArgument(const std::string& utf8);
+
+// A memo's own display format: text, with the module's decimal separator.
+std::int32_t MemoDisplayFormat();
+
+}  // namespace talven::app

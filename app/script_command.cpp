@@ -1,0 +1,108 @@
+// talven script: compiles an object script and lists its errors or its code
+// lines, or runs it and prints the engine variables it leaves.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/command.h"
+#include "app/command_values.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "report/expr/displayformat.h"
+#include "report/expr/interpreter.h"
+#include "report/expr/resolver.h"
+#include "report/model/variables.h"
+
+namespace talven::app {
+namespace {
+
+void PrintLine(std::FILE* out, const std::string& gbk) { std::fprintf(out, "%s\n", GbkToUtf8(gbk).c_str()); }
+
+// The lines of a UTF-8 text file, as GBK; a byte-order mark is dropped and
+// CR LF line ends are taken like LF ones.
+std::vector<std::string> ReadScriptFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw Error("Cannot open the script file '" + Utf8ToGbk(fileName) + "'");
+  std::ostringstream content;
+  content << in.rdbuf();
+  std::string text = content.str();
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(Utf8ToGbk(line));
+  }
+  return lines;
+}
+
+// Without a report the progress window's second line goes to stderr.
+class CommandScope : public TfrPlainScope {
+ public:
+  void ShowProgressText(const std::string& text) override { PrintLine(stderr, "PROGRESS: " + text); }
+};
+
+int Check(const std::string& fileName, bool listCode) {
+  std::vector<std::string> code, errors;
+  EngineInterpreter().CompileScript(ReadScriptFile(fileName), code, errors);
+  if (listCode) {
+    for (std::size_t i = 0; i < code.size(); ++i) PrintLine(stdout, std::to_string(i) + ": " + CodeLineText(code[i]));
+  }
+  for (const std::string& e : errors) PrintLine(stdout, e);
+  return errors.empty() ? 0 : 1;
+}
+
+int Run(const std::string& fileName, const std::vector<std::pair<std::string, Variant>>& variables) {
+  std::vector<std::string> code, errors;
+  TInterpretator& interpreter = EngineInterpreter();
+  interpreter.CompileScript(ReadScriptFile(fileName), code, errors);
+  if (!errors.empty()) {
+    for (const std::string& e : errors) PrintLine(stderr, "talven script: " + e);
+    return 1;
+  }
+  for (const auto& [name, value] : variables) EngineVariables().Set(name, value);
+  CommandScope scope;
+  TfrResolver resolver(scope);
+  TfrResolverBinding binding(resolver);
+  interpreter.RunScript(code);
+  const TfrVariables& result = EngineVariables();
+  for (int i = 0; i < result.Count(); ++i)
+    PrintLine(stdout, result.NameAt(i) + "=" + ApplyDisplayFormat(result.ValueAt(i), MemoDisplayFormat(), ""));
+  return 0;
+}
+
+int RunScriptCommand(const Args& args) {
+  if (args.empty() || (args[0] != "check" && args[0] != "run")) return UsageError("script needs 'check' or 'run'");
+  const bool check = args[0] == "check";
+  bool listCode = false;
+  std::vector<std::pair<std::string, Variant>> variables;
+  std::vector<std::string> files;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (check && a == "--code") {
+      listCode = true;
+    } else if (!check && a == "--var") {
+      if (i + 1 >= args.size()) return UsageError("--var needs a value");
+      auto variable = VariableArgument(args[++i]);
+      if (!variable) return UsageError("--var needs NAME=VALUE, not '" + args[i] + "'");
+      variables.push_back(std::move(*variable));
+    } else if (a.rfind("--", 0) == 0) {
+      return UsageError("unknown option '" + a + "' for script " + args[0]);
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 1) return UsageError("script " + args[0] + " needs exactly one script file");
+  return check ? Check(files[0], listCode) : Run(files[0], variables);
+}
+
+}  // namespace
+
+TALVEN_COMMAND(script, "script", "script check FILE [--code] | script run FILE [--var NAME=VALUE]...",
+               "compile an object script and list its errors (or code lines), or run it and print the engine variables",
+               RunScriptCommand);
+
+}  // namespace talven::app
