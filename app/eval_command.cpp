@@ -2,13 +2,18 @@
 // memo bracket of a report does, for template authors and checks.
 #include <cstdio>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "app/command.h"
 #include "app/command_values.h"
 #include "base/convert.h"
+#include "base/datetime.h"
 #include "base/text.h"
-#include "report/expr/resolver.h"
+#include "report/expr/report_scope.h"
+#include "report/model/memo_view.h"
+#include "report/model/prepare_state.h"
+#include "report/model/report.h"
 #include "report/model/variables.h"
 
 namespace talven::app {
@@ -64,15 +69,28 @@ int RunEval(const Args& args) {
   const std::string text = Utf8ToGbk(rest[0]);
 
   for (const auto& [name, value] : variables) EngineVariables().Set(name, value);
-  TfrPlainScope scope;
-  scope.format.displayFormat = format;
-  TfrResolver resolver(scope);
-  TfrResolverBinding binding(resolver);
+  // A report of one page holding one memo, "Memo1", which is the object being
+  // printed: its display format applies and its properties can be named.
+  TfrReport report;
+  auto owned = std::make_unique<TfrMemoView>();
+  TfrMemoView& memo1 = *owned;
+  memo1.Name = "Memo1";
+  memo1.DisplayFormat = format;
+  report.TemplatePages.Add().Add(std::move(owned));
+  PrepareState& state = EngineState();
+  state.CurrentReport = state.MasterReport = &report;
+  state.CurrentObject = &memo1;
+  state.RunDate = Date();
+  state.RunTime = Time();
+  report.InFinalPass = true;
+  TfrReportBinding binding(report);
   if (memo) {
-    for (const std::string& line : resolver.ExpandMemo(MemoLines(text), false)) PrintLine(line);
+    memo1.Memo = MemoLines(text);
+    binding.Scope().ExpandMemo(memo1);
+    for (const std::string& line : memo1.OutputText) PrintLine(line);
   } else {
-    const std::string printed = resolver.BracketValue(text);
-    PrintLine(std::string(Variant::KindName(resolver.Value().type())) + "\t" + printed);
+    const std::string printed = binding.Resolver().BracketValue(text);
+    PrintLine(std::string(Variant::KindName(binding.Resolver().Value().type())) + "\t" + printed);
   }
   return 0;
 }

@@ -19,6 +19,8 @@ expect "text${tab}abcd" "$("$talven" eval --var s=abc "s + 'd'")" "a text variab
 expect "integer${tab}是" "$("$talven" eval --format 0x04010000 '2 > 1')" "a boolean display format"
 expect "float${tab}3,14" "$("$talven" eval --var x=3.14159 'x #N1,2')" "a bracket format"
 expect "null${tab}" "$("$talven" eval 'Null')" "the null constant"
+expect "text${tab}Memo1 Arial" "$("$talven" eval "Memo1.Name + ' ' + Font.Name")" "properties of the memo being printed"
+expect "boolean${tab}True" "$("$talven" eval "FIELDISNULL('Data1.xm')")" "a field reference without a dataset"
 expect "a2
 汉字b" "$("$talven" eval --memo "$(printf 'a[1+1]\n[COPY(%s, 1, 4)]b' "'汉字x'")")" "memo expansion"
 

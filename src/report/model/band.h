@@ -62,6 +62,9 @@ class TfrBand {
   int LineThroughNo = 0;
   TfrVariables Aggregates;
   int AggregateCount = 0;
+  // The data band whose Aggregates hold the accumulators of the aggregate
+  // calls this band prints (set when the calls are registered).
+  TfrBand* AggregateSource = nullptr;
   int MaxHeight = 0;
   int PrintedHeight = 0;
   int ColumnNo = 1;

@@ -52,6 +52,16 @@ void TfrPage::SetPaper(int size, int width, int height, int bin, int orientation
   printer->FillMetrics(PrinterMetrics);
 }
 
+std::int32_t TfrPage::RightLimit() const {
+  // Without a printer the metrics are empty: the sheet is the paper and all
+  // of it is printable.
+  const TfrPrinterMetrics& m = PrinterMetrics;
+  const std::int32_t sheet = m.PaperWidthUnits != 0 ? m.PaperWidthUnits : TenthsToUnits(PaperWidth);
+  if (!KeepMargins) return sheet;
+  if (RightMargin != 0) return sheet - RightMargin;
+  return m.PrintWidthUnits != 0 ? m.OffsetXUnits + m.PrintWidthUnits : sheet;
+}
+
 TfrView& TfrPage::Add(std::unique_ptr<TfrView> view) {
   ObjectList.push_back(std::move(view));
   return *ObjectList.back();

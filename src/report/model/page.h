@@ -79,6 +79,12 @@ class TfrPage : public TfrObject {
   // adapter.
   void SetPaper(int size, int width, int height, int bin, int orientation);
 
+  // The right limit of the page's content, report units: the sheet width
+  // less RightMargin; the printable area's right edge when RightMargin is 0;
+  // the sheet width when the page is fitted to the printable area
+  // (KeepMargins false).
+  std::int32_t RightLimit() const;
+
   // Appends an object (the page owns it) and returns it.
   TfrView& Add(std::unique_ptr<TfrView> view);
   // Deletes the object at i.

@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/rounding.h"
 #include "base/text.h"
+#include "report/expr/report_scope.h"
 
 namespace talven {
 
@@ -278,6 +279,7 @@ TfrPrinter& StartReportEngine(PrinterSystem* system) {
   // A new page gets the printer's own paper; on the virtual printer A4, so
   // that pages never come out without a size.
   SetEngineDefaultPaperCode(!printer.IsVirtual() && printer.DeviceSettings() ? printer.CurPaperCode() : 9);
+  StartExpressionEngine();
   SetEngineReady(true);
   return printer;
 }

@@ -106,7 +106,8 @@ class TfrPrinter : public TfrPrinterAdapter {
 // Engine start: creates the printer adapter, attaches it to the printing
 // system (none: the virtual printer only), installs it as the engine's,
 // takes the default paper code from the printer's device settings (A4 on the
-// virtual printer) and marks the engine ready. Calling it again re-attaches.
+// virtual printer), starts the expression engine (function libraries, model
+// hooks) and marks the engine ready. Calling it again re-attaches.
 TfrPrinter& StartReportEngine(PrinterSystem* system = nullptr);
 // The engine's adapter (started without a printing system if need be).
 TfrPrinter& Printer();
