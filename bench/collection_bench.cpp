@@ -20,14 +20,7 @@ namespace {
 
 struct Centre {
   Centre() {
-    demo::DemoOptions o;
-    o.outDir = dir.path();
-    o.provinces = 1;
-    o.centresPerCity = 1;
-    o.roomsPerCentre = 100;
-    o.candidatesPerRoom = 30;
-    o.photos = false;
-    summary = demo::WriteDemoInstallation(o);
+    summary = demo::WriteDemoInstallation(test::DemoSize(dir.path(), 1, 1, 100, 30));
     connection = HostConnection::Open("sqlite:" + summary.databasePath);
     for (DataSet* d : {&list, &report, &temp}) d->SetConnection(connection.get());
     LoadRoomList(list, 3, summary.firstCentre);

@@ -37,14 +37,9 @@ const Installation& Demo(int provinces, int centresPerCity, int roomsPerCentre, 
   auto& it = made[{provinces, centresPerCity, roomsPerCentre, candidatesPerRoom}];
   if (!it) {
     it = std::make_unique<Installation>();
-    demo::DemoOptions o;
-    o.outDir = it->dir.path();
-    o.provinces = provinces;
-    o.centresPerCity = centresPerCity;
-    o.roomsPerCentre = roomsPerCentre;
-    o.candidatesPerRoom = candidatesPerRoom;
-    o.photos = false;
-    it->summary = demo::WriteDemoInstallation(o);
+    it->summary =
+        demo::WriteDemoInstallation(test::DemoSize(it->dir.path(), provinces, centresPerCity, roomsPerCentre,
+                                                   candidatesPerRoom));
   }
   return *it;
 }

@@ -178,14 +178,8 @@ TEST(DemoDb, TheSameSeedGivesTheSameInstallation) {
 
 TEST(DemoDb, TheOlderSchemaHasFourCharacterCentreCodes) {
   test::TempDir dir;
-  demo::DemoOptions options;
-  options.outDir = dir.path();
-  options.provinces = 1;
-  options.centresPerCity = 3;
-  options.roomsPerCentre = 2;
-  options.candidatesPerRoom = 2;
+  demo::DemoOptions options = test::DemoSize(dir.path(), 1, 3, 2, 2);
   options.schema = 1;
-  options.photos = false;
   demo::DemoSummary s = demo::WriteDemoInstallation(options);
   auto c = HostConnection::Open(test::SqliteUrl(s.databasePath));
   EXPECT_EQ(ProbeSchemaVersion(c.get()), 1);

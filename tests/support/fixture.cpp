@@ -48,19 +48,24 @@ std::string ReadFile(const std::string& path) {
 std::string SqliteUrl(const std::string& path) { return "sqlite:" + path; }
 std::string OdbcUrl(const std::string& path) { return "odbc:DRIVER={SQLite3};Database=" + path + ";?dialect=sqlite"; }
 
+demo::DemoOptions DemoSize(const std::string& dir, int provinces, int centresPerCity, int roomsPerCentre,
+                           int candidatesPerRoom) {
+  demo::DemoOptions options;
+  options.outDir = dir;
+  options.provinces = provinces;
+  options.centresPerCity = centresPerCity;
+  options.roomsPerCentre = roomsPerCentre;
+  options.candidatesPerRoom = candidatesPerRoom;
+  options.photos = false;
+  return options;
+}
+
 const demo::DemoSummary& SmallDemo() {
   static std::unique_ptr<TempDir> dir;
   static demo::DemoSummary summary;
   if (!dir) {
     dir = std::make_unique<TempDir>();
-    demo::DemoOptions options;
-    options.outDir = dir->path();
-    options.provinces = 1;
-    options.centresPerCity = 2;
-    options.roomsPerCentre = 5;
-    options.candidatesPerRoom = 8;
-    options.photos = false;
-    summary = demo::WriteDemoInstallation(options);
+    summary = demo::WriteDemoInstallation(DemoSize(dir->path(), 1, 2, 5, 8));
   }
   return summary;
 }

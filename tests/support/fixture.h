@@ -36,6 +36,11 @@ std::string OdbcUrl(const std::string& path);
 // The bytes of a file (UTF-8 name); empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 
+// Options of a demo installation of the given size in dir, without
+// photographs.
+demo::DemoOptions DemoSize(const std::string& dir, int provinces, int centresPerCity, int roomsPerCentre,
+                           int candidatesPerRoom);
+
 // A small demo installation (2 centres a city, 5 rooms a centre, 8
 // candidates a room, one province), written once per test program into its
 // own temporary folder; without photographs unless asked.
