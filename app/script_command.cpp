@@ -9,11 +9,14 @@
 
 #include "app/command.h"
 #include "app/command_values.h"
+#include "base/datetime.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "report/expr/displayformat.h"
 #include "report/expr/interpreter.h"
-#include "report/expr/resolver.h"
+#include "report/expr/report_scope.h"
+#include "report/model/prepare_state.h"
+#include "report/model/report.h"
 #include "report/model/variables.h"
 
 namespace talven::app {
@@ -39,12 +42,6 @@ std::vector<std::string> ReadScriptFile(const std::string& fileName) {
   return lines;
 }
 
-// Without a report the progress window's second line goes to stderr.
-class CommandScope : public TfrPlainScope {
- public:
-  void ShowProgressText(const std::string& text) override { PrintLine(stderr, "PROGRESS: " + text); }
-};
-
 int Check(const std::string& fileName, bool listCode) {
   std::vector<std::string> code, errors;
   EngineInterpreter().CompileScript(ReadScriptFile(fileName), code, errors);
@@ -64,9 +61,16 @@ int Run(const std::string& fileName, const std::vector<std::pair<std::string, Va
     return 1;
   }
   for (const auto& [name, value] : variables) EngineVariables().Set(name, value);
-  CommandScope scope;
-  TfrResolver resolver(scope);
-  TfrResolverBinding binding(resolver);
+  // An empty report of one page: names resolve as in a report being
+  // prepared, and PROGRESS goes to the terminal's error stream.
+  TfrReport report;
+  report.TemplatePages.Add();
+  PrepareState& state = EngineState();
+  state.CurrentReport = state.MasterReport = &report;
+  state.CurrentPage = &report.TemplatePages[0];
+  state.RunDate = Date();
+  state.RunTime = Time();
+  TfrReportBinding binding(report);
   interpreter.RunScript(code);
   const TfrVariables& result = EngineVariables();
   for (int i = 0; i < result.Count(); ++i)

@@ -62,6 +62,10 @@ std::optional<std::string> HeadlessUi::InputBox(std::string_view, std::string_vi
   return std::nullopt;
 }
 
+void HeadlessUi::ShowProgressText(std::string_view text) {
+  std::fprintf(stderr, "progress: %s\n", GbkToUtf8(text).c_str());
+}
+
 int RecordingUi::MessageBox(std::string_view text, std::string_view caption, int flags) {
   boxes.push_back({std::string(text), std::string(caption), flags});
   if (answers.empty()) return DefaultAnswer(flags);

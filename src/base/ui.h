@@ -47,6 +47,10 @@ class Ui {
   // The busy (hourglass) cursor; calls nest.
   virtual void BeginBusy() = 0;
   virtual void EndBusy() = 0;
+  // The second line of the progress window of a long action (a report
+  // script's PROGRESS); pending window messages run afterwards. Without a
+  // progress window nothing is shown.
+  virtual void ShowProgressText(std::string_view text) { (void)text; }
 };
 
 // The installed Ui (a HeadlessUi until one is installed). SetUi(nullptr)
@@ -103,6 +107,8 @@ class HeadlessUi : public Ui {
                                       bool password) override;
   void BeginBusy() override {}
   void EndBusy() override {}
+  // Written to stderr as "progress: <text>".
+  void ShowProgressText(std::string_view text) override;
 };
 
 // Keeps every box it is shown, for tests; answers from queues given in
@@ -123,8 +129,10 @@ class RecordingUi : public Ui {
                                       bool password) override;
   void BeginBusy() override;
   void EndBusy() override;
+  void ShowProgressText(std::string_view text) override { progressTexts.emplace_back(text); }
 
   std::vector<Box> boxes;
+  std::vector<std::string> progressTexts;
   std::vector<Input> inputs;
   std::deque<int> answers;                           // next MessageBox answers
   std::deque<std::optional<std::string>> inputAnswers;  // next InputBox answers

@@ -72,6 +72,8 @@ std::optional<std::string> QtUi::InputBox(std::string_view caption, std::string_
   return FromQt(answer);
 }
 
+void QtUi::ShowProgressText(std::string_view) { QCoreApplication::processEvents(); }
+
 void QtUi::BeginBusy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 void QtUi::EndBusy() { QApplication::restoreOverrideCursor(); }
 

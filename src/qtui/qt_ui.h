@@ -20,6 +20,9 @@ class QtUi : public Ui {
                                       bool password) override;
   void BeginBusy() override;
   void EndBusy() override;
+  // Lets pending window messages run; the progress window of a long action
+  // shows the text where there is one.
+  void ShowProgressText(std::string_view text) override;
 
  private:
   QPointer<QWidget> owner_;

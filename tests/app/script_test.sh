@@ -46,7 +46,7 @@ expect "f=2.5
 name=甲
 s=汉字甲
 t=1" "$out" "values as a memo prints them, in UTF-8"
-expect "PROGRESS: 第 汉字甲" "$(cat "$dir/err")" "progress text"
+expect "progress: 第 汉字甲" "$(cat "$dir/err")" "progress text"
 
 "$talven" script >/dev/null 2>&1
 expect "2" "$?" "exit code without check or run"

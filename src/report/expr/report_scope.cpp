@@ -1,5 +1,7 @@
 #include "report/expr/report_scope.h"
 
+#include "base/ui.h"
+
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -317,9 +319,41 @@ bool TfrReportScope::ReportFunction(const std::string& name, const std::string& 
   return true;
 }
 
-void TfrReportScope::SetScriptValue(const std::string& name, const Variant& value) {
-  if (ReportHooks().SetScriptValue) ReportHooks().SetScriptValue(name, value);
-  else EngineVariables().Set(name, value);
+// ---- what scripts store ----------------------------------------------
+
+bool TfrReportScope::SetDictionaryValue(const std::string& name, const Variant& value) {
+  if (!DictionaryKnows(name)) return false;
+  TfrDataDictionary& d = report_.Dictionary;
+  // A variable takes the value (and is no longer a field reference); a data
+  // field is read-only.
+  if (!name.empty() && name.front() != ' ' && d.VariableList.Contains(name)) {
+    d.VariableList.Set(name, value);
+    d.Cache.erase(UpperCase(name));
+  }
+  return true;
+}
+
+void TfrReportScope::SetModalResult(const Variant& value) {
+  TfrPage* page = EngineState().CurrentPage;
+  if (page != nullptr && page->Type == ptDialog) page->ModalResult = static_cast<int>(value.AsInteger());
+}
+
+void TfrReportScope::SetCurY(std::int32_t y) {
+  PrepareState& state = EngineState();
+  // After NEWPAGE or NEWCOLUMN in the same script the band engine puts the
+  // position back once it has carried out the breaks.
+  if (TfrBand* band = state.CurrentBand; band != nullptr && (band->NewPageRequests > 0 || band->NewColumnRequests > 0))
+    band->RestoreY = true;
+  if (state.CurrentPage != nullptr) state.CurrentPage->PrintY = y;
+}
+
+void TfrReportScope::ShowProgressText(const std::string& text) { CurrentUi().ShowProgressText(text); }
+
+bool TfrReportScope::SetPropertyValue(const std::string& name, const Variant& value) {
+  const TfrNamedMember member = FindNamedProperty(name);
+  if (member.Object == nullptr) return false;
+  member.Object->SetPropertyValue(member.Member, value);
+  return true;
 }
 
 // ---- aggregates -------------------------------------------------------

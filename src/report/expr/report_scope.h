@@ -34,9 +34,6 @@ class TfrReport;
 // What expressions reach above themselves; each is empty until its part
 // installs it.
 struct TfrReportHooks {
-  // The script interpreter's value setter, where INC and DEC store their
-  // result. Empty: the engine variable of that name is set (or created).
-  std::function<void(const std::string& name, const Variant& value)> SetScriptValue;
   // Prints a band at once (SHOWBAND); the band engine installs it. Empty:
   // SHOWBAND does nothing.
   std::function<void(TfrBand& band)> ShowBand;
@@ -118,7 +115,12 @@ class TfrReportScope : public TfrResolveScope {
                  Variant& result) override;
   void OnUserFunction(const std::string& name, const std::string& p1, const std::string& p2, const std::string& p3,
                       Variant& result) override;
-  void SetScriptValue(const std::string& name, const Variant& value) override;
+  // What scripts store, in the order of TfrResolveScope::SetScriptValue.
+  bool SetDictionaryValue(const std::string& name, const Variant& value) override;
+  void SetModalResult(const Variant& value) override;
+  void SetCurY(std::int32_t y) override;
+  void ShowProgressText(const std::string& text) override;
+  bool SetPropertyValue(const std::string& name, const Variant& value) override;
 
  private:
   // The object before the first point of a name: the PAGEn page, or the

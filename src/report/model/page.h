@@ -71,6 +71,8 @@ class TfrPage : public TfrObject {
   int PagePosition = 1;   // "CURRENT#"
   TfrBand* PendingBand = nullptr;
   TfrStrings PageScriptCode;
+  // A dialog page's modal result, as its script sets MODALRESULT.
+  int ModalResult = 0;
 
   // Hands the paper to the printer adapter and takes back the code, size
   // and orientation it selected and its metrics. When the adapter fails the

@@ -13,10 +13,12 @@
 #include "base/datetime.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "base/ui.h"
 #include "engine_fixture.h"
 #include "report/engine/datasets.h"
 #include "report/expr/displayformat.h"
 #include "report/expr/functions.h"
+#include "report/expr/interpreter.h"
 #include "report/expr/parser.h"
 #include "report/memory_data_set.h"
 #include "report/model/band.h"
@@ -247,17 +249,48 @@ TEST_F(ReportScope, ReportFunctionsAndObjectMethods) {
                                             "NOSUCHMETHOD:1:0"}));
 }
 
-TEST_F(ReportScope, IncAndDecStoreThroughTheScriptSetter) {
+TEST_F(ReportScope, ScriptValuesGoWhereTheirNamesPoint) {
+  TfrResolveScope& scope = binding->Scope();
+  RecordingUi ui;
+  UiScope uiScope(ui);
   EngineVariables().Set("n", 1);
   Eval("INC(n)");
   EXPECT_EQ(EngineVariables().Get("n"), Variant(2));
-  std::vector<std::string> stored;
-  ReportHooks().SetScriptValue = [&](const std::string& name, const Variant& value) {
-    stored.push_back(name + "=" + value.AsText());
-  };
-  Eval("DEC(n)");
-  EXPECT_EQ(stored, std::vector<std::string>{"n=1"});
-  EXPECT_EQ(EngineVariables().Get("n"), Variant(2));
+  // A dictionary variable takes the value, before any object property.
+  report.Dictionary.VariableList.Set("Left", "1 + 1");
+  scope.SetScriptValue("left", 5);
+  EXPECT_EQ(report.Dictionary.VariableList.Get("Left"), Variant(5));
+  EXPECT_EQ(memo1->Left, 0);
+  report.Dictionary.VariableList.Clear();
+  // Properties of named objects and of the current object.
+  memo1->Left = 10;
+  Eval("DEC(Memo1.Left)");
+  EXPECT_EQ(memo1->Left, 9);
+  scope.SetScriptValue("Visible", false);
+  EXPECT_FALSE(memo1->Visible);
+  // CURY moves the page's position; after a page break request the band
+  // engine is told to put it back.
+  TfrPage& page = report.TemplatePages[0];
+  TfrBand band(5, &page);
+  EngineState().CurrentPage = &page;
+  EngineState().CurrentBand = &band;
+  scope.SetScriptValue("CurY", 120.4);
+  EXPECT_EQ(page.PrintY, 120);
+  EXPECT_FALSE(band.RestoreY);
+  band.NewPageRequests = 1;
+  scope.SetScriptValue("cury", 40);
+  EXPECT_TRUE(band.RestoreY);
+  // MODALRESULT only on a dialog page; PROGRESS through the Ui.
+  scope.SetScriptValue("ModalResult", 1);
+  EXPECT_EQ(page.ModalResult, 0);
+  page.Type = ptDialog;
+  scope.SetScriptValue("MODALRESULT", 2);
+  EXPECT_EQ(page.ModalResult, 2);
+  scope.SetScriptValue("Progress", "page 3");
+  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"page 3"});
+  // Anything else becomes an engine variable.
+  scope.SetScriptValue("fresh", "x");
+  EXPECT_EQ(EngineVariables().Get("FRESH"), Variant("x"));
 }
 
 TEST_F(ReportScope, CalcWidthMeasuresTheExpandedText) {
@@ -477,6 +510,39 @@ TEST_F(ReportScope, BindingStartsTheEngineAndGivesTheParserBack) {
   EXPECT_EQ(Eval("anything"), Variant("before"));
   EngineParser().OnGetValue = nullptr;
   Bind();
+}
+
+}  // namespace
+}  // namespace talven
+
+namespace talven {
+namespace {
+
+// Object scripts run over the report being prepared: bare names are
+// properties of the current object, dotted names reach named objects.
+TEST_F(ReportScope, ScriptsReachTheReportsObjects) {
+  TfrMemoView& memo2 = AddMemo("Memo2");
+  const auto run = [&](std::vector<std::string> source) {
+    std::vector<std::string> code, errors;
+    EngineInterpreter().CompileScript(source, code, errors);
+    EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors[0]);
+    EngineInterpreter().RunScript(code);
+  };
+  EngineVariables().Set("a", 1);
+  run({"if a = 1 then Visible := False else Memo2.Visible := False"});
+  EXPECT_FALSE(memo1->Visible);
+  EXPECT_TRUE(memo2.Visible);
+  memo1->Visible = true;
+  EngineVariables().Set("a", 2);
+  run({"if a = 1 then Visible := False else Memo2.Visible := False"});
+  EXPECT_TRUE(memo1->Visible);
+  EXPECT_FALSE(memo2.Visible);
+  run({"begin", "  Memo1.Visible := False;", "  Memo2.Memo := 'set by ' + Name", "end"});
+  EXPECT_FALSE(memo1->Visible);
+  EXPECT_EQ(memo2.Memo, std::vector<std::string>{"set by Memo1"});
+  run({"begin inc(Memo1.Left); total := Memo1.Left * 2 end"});
+  EXPECT_EQ(memo1->Left, 1);
+  EXPECT_EQ(EngineVariables().Get("total"), Variant(2.0));
 }
 
 }  // namespace
