@@ -87,9 +87,9 @@ std::string ApplyDisplayFormat(const Variant& value, std::int32_t code, std::str
   }
 }
 
-void ApplyFormatSpecification(std::string_view spec, std::int32_t& code, std::string& customText) {
-  if (spec.empty()) return;
-  std::string s(spec);
+void ApplyBracketFormat(std::string_view format, std::int32_t& code, std::string& customText) {
+  if (format.empty()) return;
+  std::string s(format);
   if (IsDigit(s[0])) s.insert(0, "N");
   const char kind = s[0];
   if (kind == 'N' || kind == 'n') {

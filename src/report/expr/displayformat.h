@@ -49,10 +49,10 @@ constexpr char FormatSeparator(std::int32_t code) { return static_cast<char>(cod
 // afterwards.
 std::string ApplyDisplayFormat(const Variant& value, std::int32_t code, std::string_view customText);
 
-// Applies the format specification of a bracket (the part after " #":
+// Applies the format part of a bracket (the part after " #":
 // "N##0.00", "1,2", "Ddd.mm.yyyy", "B否;是" ...) to the object's format code
 // and custom text.
-void ApplyFormatSpecification(std::string_view spec, std::int32_t& code, std::string& customText);
+void ApplyBracketFormat(std::string_view format, std::int32_t& code, std::string& customText);
 
 // The runtime's edit-mask formatting: the mask's data positions (L l A a C c
 // 0 9 #) take the value's characters in turn, its literals (anything else,

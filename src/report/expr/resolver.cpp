@@ -200,7 +200,7 @@ std::string TfrResolver::BracketValue(std::string_view bracket) {
   TfrBracketFormat format = scope_.CurrentFormat();
   std::string name(bracket);
   if (std::size_t at = name.find(" #"); at != std::string::npos) {
-    ApplyFormatSpecification(std::string_view(name).substr(at + 2), format.displayFormat, format.displayFormatText);
+    ApplyBracketFormat(std::string_view(name).substr(at + 2), format.displayFormat, format.displayFormatText);
     name.resize(at);
   }
   bracketName_ = name;

@@ -201,7 +201,7 @@ class TfrResolver {
   void ResolveVariable(const std::string& name, Variant& value);
 
   // The printed text of a bracket's inner text: the name (or expression)
-  // with an optional " #" format specification, resolved, then formatted by
+  // with an optional " #" format part, resolved, then formatted by
   // the current object's display format.
   std::string BracketValue(std::string_view bracket);
 

@@ -55,7 +55,7 @@ TEST(DisplayFormat, FormatsByCategoryAndIndex) {
 
 TEST(DisplayFormat, BracketSpecifications) {
   struct Case {
-    const char* spec;
+    const char* format;
     std::int32_t code;
     const char* custom;
   };
@@ -77,9 +77,9 @@ TEST(DisplayFormat, BracketSpecifications) {
   for (const Case& c : cases) {
     std::int32_t code = object;
     std::string custom;
-    ApplyFormatSpecification(c.spec, code, custom);
-    EXPECT_EQ(code, c.code) << c.spec;
-    EXPECT_EQ(custom, c.custom) << c.spec;
+    ApplyBracketFormat(c.format, code, custom);
+    EXPECT_EQ(code, c.code) << c.format;
+    EXPECT_EQ(custom, c.custom) << c.format;
   }
 }
 
