@@ -105,6 +105,7 @@ int HexValue(char c) {
 void ReadObjectRecord(TfrReport& report, TfrStream& s, std::uint8_t typeCode) {
   const int v = EngineState().StreamVersion;
   std::optional<std::size_t> end;
+  bool endTried = false;
   try {
     int type = typeCode;
     bool framedMemo = false;
@@ -124,7 +125,10 @@ void ReadObjectRecord(TfrReport& report, TfrStream& s, std::uint8_t typeCode) {
     EngineState().CurrentPage = &page;
     TfrView* view = nullptr;
     if (auto created = MakeObject(type, className)) view = &page.Add(std::move(created));
-    if (v > 23) end = ReadEndPosition(s);
+    if (v > 23) {
+      endTried = true;
+      end = ReadEndPosition(s);
+    }
     if (view != nullptr) {
       try {
         view->ReadFromStream(s);
@@ -139,8 +143,12 @@ void ReadObjectRecord(TfrReport& report, TfrStream& s, std::uint8_t typeCode) {
   } catch (const std::exception&) {
     if (v >= 24) {
       // An end position that cannot be read or points nowhere leaves no way
-      // to step over the object: that is damage to the whole template.
-      if (!end) end = ReadEndPosition(s);
+      // to step over the object: that is damage to the whole template. One
+      // that was refused is not read again from the object's data.
+      if (!end) {
+        if (endTried) throw TfrStreamError("Invalid end position");
+        end = ReadEndPosition(s);
+      }
       s.Seek(*end);
     }
   }

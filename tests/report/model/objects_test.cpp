@@ -229,6 +229,62 @@ TEST_F(ModelTest, PropertyListsFollowTheClass) {
   EXPECT_TRUE(page.HasProperty("onactivate"));
 }
 
+TEST_F(ModelTest, EveryClassRegistersAndAnswersItsPropertyNames) {
+  using Names = std::vector<std::string>;
+  const Names common = {"Name",      "Left",     "Top",      "Width",       "Height",     "Flags",      "FrameTyp",
+                        "FrameWidth", "FrameColor", "FrameStyle", "FillColor", "Tag",        "BandAlign",  "Visible",
+                        "Memo",      "Memo.Count", "Restrictions", "GapX",     "GapY",       "Stretched",  "DataField"};
+  const Names shortList = {"Name", "Left", "Top", "Width", "Height", "Flags", "Visible", "Memo", "Memo.Count",
+                           "Restrictions"};
+  const Names notOnBands = {"FrameTyp", "FrameWidth", "FrameColor", "FrameStyle", "FillColor", "Tag", "BandAlign"};
+  auto plus = [](Names a, const Names& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  TfrMemoView memo;
+  TfrBandView band;
+  TfrSubReportView subreport;
+  TfrPictureView picture;
+  TfrLineView line;
+  TfrRichView rich;
+  TfrControl control;
+  TfrPage page(9, 0, 0, -1, 0);
+  struct Case {
+    const char* cls;
+    TfrObject& object;
+    Names has, hasNot;
+  };
+  const Case cases[] = {
+      {"memo", memo,
+       plus(common, {"Font.Name", "Font.Size", "Font.Style", "Font.Color", "Font", "Alignment", "DisplayFormat",
+                     "Highlight", "LineSpacing", "CharSpacing", "WordWrap", "WordBreak", "AutoWidth", "TextOnly",
+                     "Suppress", "HideZeros", "Lines.Count", "Underlines", "RTLReading"}),
+       {}},
+      {"band", band,
+       plus(shortList, {"ChildBand", "PrintChildIfInvisible", "Stretched", "FormNewPage", "PrintIfSubsetEmpty",
+                        "Breaked", "OnFirstPage", "OnLastPage", "RepeatHeader", "DataSource", "Columns",
+                        "ColumnWidth", "ColumnGap", "NewColumnAfter", "Condition", "Master", "EOF"}),
+       notOnBands},
+      {"subreport", subreport, shortList, notOnBands},
+      {"picture", picture, plus(common, {"Picture", "Center", "KeepAspect", "BlobType"}), {}},
+      {"line", line, common, {}},
+      {"rich", rich, plus(common, {"Lines", "TextOnly"}), {}},
+      {"control", control, {"Name", "Left", "Top", "Width", "Height", "Visible", "Restrictions"}, {"Memo", "Flags"}},
+      {"page", page,
+       {"Type", "Visible", "BorderStyle", "Caption", "Color", "Left", "Top", "Width", "Height", "Position",
+        "OnActivate", "Size", "LeftMargin", "TopMargin", "RightMargin", "BottomMargin", "Orientation",
+        "PrintToPrevPage", "StretchToPrintable", "Columns", "ColumnWidth", "ColumnGap", "OnBeforePrint", "Name"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& name : c.has) {
+      EXPECT_TRUE(c.object.HasProperty(UpperCase(name))) << c.cls << " " << name;
+      EXPECT_FALSE(c.object.GetPropertyValue(name).IsUnassigned()) << c.cls << " " << name;
+    }
+    for (const std::string& name : c.hasNot) EXPECT_FALSE(c.object.HasProperty(name)) << c.cls << " " << name;
+  }
+}
+
 TEST_F(ModelTest, HideShowAndMemoLineMethods) {
   TfrMemoView& m = AddObject<TfrMemoView>(gtMemo, "Memo1");
   m.CallMethod("HIDE", {}, {}, {});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "base/text.h"
@@ -267,6 +268,79 @@ TEST_F(TemplateTest, VersionTwentyThreeStoresNamesAndScripts) {
   EXPECT_EQ(m.GapX, 2);             // gaps are stored from version 24 on
 }
 
+TEST_F(TemplateTest, VersionTwentyFourFollowsTheRevisionBytes) {
+  // Objects written before band alignment, band masters and picture blob
+  // types were stored: revision bytes 1 and 0 leave those fields out.
+  auto common = [](StreamBytes& d, const std::string& name, int frameTyp, const std::string& source) {
+    d.NewString(name).U8(1).U8(0).I32(0).I32(40).I32(200).I32(30).U16(1).U16(frameTyp).I32(1).I32(0).U16(0)
+        .I32(clNone).I32(0).NewString(source).NewList({"text"}).NewList({}).U16(0xFFFF).U16(0).NewString("")
+        .I32(3).I32(4);
+  };
+  StreamBytes b;
+  b.U8(24).U16(0).U16(0).NewString("\x01");
+  // A page record without the marker: the first int32 is the paper code and
+  // no page script follows.
+  b.U8(255).I32(9).I32(2100).I32(2970).I32(0).I32(0).I32(0).I32(0).U8(0).I32(-1).U16(0).U16(0xFFFF).I32(1).I32(0);
+  b.U8(0).NewString("Sheet").U8(0).NewString("Form").I32(clBtnFace).I32(1).I32(2).I32(3).I32(4).U8(7);
+  b.U8(255).I32(-1).I32(9).I32(2100).I32(2970).I32(0).I32(0).I32(0).I32(0).U8(0).I32(-1).U16(0).U16(0xFFFF);
+  b.I32(1).I32(0).U8(1).NewString("Dialog").U8(1).NewString("Ask").I32(0).I32(1).I32(2).I32(3).I32(4).U8(0);
+  b.NewList({"x := 1"});
+  auto object = [&](int type, const std::function<void(StreamBytes&, std::size_t)>& data) {
+    const std::size_t start = b.str().size() + 6;
+    StreamBytes d;
+    data(d, start);
+    b.U8(type).U8(0).I32(static_cast<std::int32_t>(start + d.str().size())).Raw(d.str());
+  };
+  object(gtMemo, [&](StreamBytes& d, std::size_t) {
+    common(d, "Old", 0, "");
+    d.NewString("Courier").I32(9).U16(0).I32(0).I32(0).U16(134).U16(2).I32(0).I32(0xFFFFFF).NewString("");
+    d.I32(5).I32(6);
+  });
+  object(gtBand, [&](StreamBytes& d, std::size_t) {
+    common(d, "Band1", btMasterData, "frUserDataset1");
+    d.NewString("Child1").I32(2).I32(300).I32(10).I32(4);
+  });
+  object(gtPicture, [&](StreamBytes& d, std::size_t start) {
+    common(d, "Picture1", 0, "");
+    d.U8(0).I32(static_cast<std::int32_t>(start + d.str().size() + 4));
+  });
+  b.U8(252).Info();
+
+  TfrReport r;
+  ASSERT_EQ(Read(r, b.str()), TfrReadResult::Loaded);
+  ASSERT_EQ(r.TemplatePages.Count(), 2);
+  const TfrPage& sheet = r.TemplatePages[0];
+  EXPECT_EQ(sheet.Name, "Sheet");
+  EXPECT_EQ(sheet.BorderStyle, 3);  // stored 0
+  EXPECT_EQ(sheet.Position, 4);     // stored 7
+  EXPECT_EQ(sheet.FormHeight, 4);
+  EXPECT_TRUE(sheet.PageScript.empty());
+  const TfrPage& dialog = r.TemplatePages[1];
+  EXPECT_EQ(dialog.Type, ptDialog);
+  EXPECT_EQ(dialog.BorderStyle, 2);  // stored 1
+  EXPECT_EQ(dialog.Position, 0);
+  EXPECT_EQ(dialog.PageScript, TfrStrings{"x := 1"});
+
+  auto& memo = dynamic_cast<TfrMemoView&>(*r.ObjectByName("Old"));
+  EXPECT_EQ(memo.BandAlign, baNone);
+  EXPECT_EQ(memo.GapX, 3);
+  EXPECT_EQ(memo.Font.Name, "Courier");
+  EXPECT_EQ(memo.CharSpacing, 6);
+  auto& band = dynamic_cast<TfrBandView&>(*r.ObjectByName("Band1"));
+  EXPECT_EQ(band.ChildBand, "Child1");
+  EXPECT_EQ(band.NewColumnAfter, 4);
+  EXPECT_EQ(band.Master, "");
+  auto& picture = dynamic_cast<TfrPictureView&>(*r.ObjectByName("Picture1"));
+  EXPECT_EQ(picture.BlobType, btBMP);
+  EXPECT_TRUE(picture.Picture.Empty());
+
+  // Written again, every object takes the current revisions.
+  TfrReport again;
+  ASSERT_EQ(Read(again, Write(r)), TfrReadResult::Loaded);
+  EXPECT_EQ(dynamic_cast<TfrBandView&>(*again.ObjectByName("Band1")).ClassRevision, 1);
+  EXPECT_EQ(again.ObjectByName("Old")->BaseRevision, 2);
+}
+
 TEST_F(TemplateTest, StreamEndingAfterThePagesBodyResetsTheInformation) {
   TfrReport r;
   AddMemo(r, "Memo1");
@@ -382,6 +456,28 @@ TEST_F(TemplateTest, EndPositionsThatPointNowhereAreDamage) {
     EXPECT_EQ(Read(read, damaged), TfrReadResult::Damaged) << bad;
     EXPECT_EQ(read.TemplatePages.Count(), 1);
   }
+}
+
+TEST_F(TemplateTest, ARefusedEndPositionIsNotReadAgainFromTheObjectData) {
+  // The object's end position is 0; the object's first four bytes (a name
+  // length n and two zero bytes) read as the position n, where the name
+  // holds an end of records and a report information.
+  StreamBytes b;
+  b.U8(25).U16(0).U16(0).NewString("");
+  TfrReport pages;
+  TfrStream pageRecord;
+  WritePageRecord(pages.TemplatePages.Add(), pageRecord);
+  b.U8(255).Raw(pageRecord.Bytes());
+  b.U8(gtMemo).U8(0).I32(0);
+  const std::size_t n = b.str().size() + 4;
+  StreamBytes name;
+  name.U8(0).U8(0).U8(252).Info();
+  b.NewString(name.str() + std::string(n - name.str().size(), 'x'));
+  b.U8(252).Info();
+
+  TfrReport r;
+  EXPECT_EQ(Read(r, b.str()), TfrReadResult::Damaged);
+  EXPECT_EQ(r.TemplatePages.Count(), 1);
 }
 
 TEST_F(TemplateTest, ImpossibleCountsAndIndexesEndTheReadSafely) {
