@@ -40,15 +40,20 @@ void ShootAndClose(const QString& file) {
     QDialog* form = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w->objectName() == QLatin1String("TTALVEN_Form") && w->isVisible()) form = qobject_cast<QDialog*>(w);
+    bool answered = false;
     for (QWidget* w : QApplication::topLevelWidgets()) {
       if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
         std::fprintf(stderr, "talven window: [%s] %s\n", box->windowTitle().toStdString().c_str(),
                      box->text().toStdString().c_str());
         box->accept();
+        answered = true;
       }
     }
-    if (!form) {
-      ShootAndClose(file);  // not shown yet
+    // A box raised by the start-up runs its own loop inside the window's
+    // show: the start-up goes on once it is answered, and closing the window
+    // from in there would leave its own loop waiting for ever.
+    if (!form || answered) {
+      ShootAndClose(file);
       return;
     }
     if (!form->grab().save(file)) std::fprintf(stderr, "talven window: cannot write %s\n", file.toStdString().c_str());

@@ -97,7 +97,9 @@ class Parser {
     SkipBlanks();
     if (i_ < s_.size() && s_[i_] == '(') {
       ++i_;
+      Nest();
       int inner = OrTerm();
+      --depth_;
       SkipBlanks();
       if (i_ >= s_.size() || s_[i_] != ')') Fail(Format("')' is expected at position %d", {Position()}));
       ++i_;
@@ -106,10 +108,20 @@ class Parser {
     if (TakeKeyword("not")) {
       Node n;
       n.kind = Node::Not;
+      Nest();
       n.left = Factor();
+      --depth_;
       return Add(std::move(n));
     }
     return Comparison();
+  }
+
+  // Brackets and "not" nest by recursion; a value typed for a numeric field
+  // reaches the filter as it stands, so the depth is bounded rather than the
+  // stack.
+  void Nest() {
+    if (++depth_ > kMaxNesting)
+      Fail(Format("brackets and \"not\" nest deeper than %d levels at position %d", {kMaxNesting, Position()}));
   }
 
   std::string FieldName() {
@@ -207,8 +219,11 @@ class Parser {
     return "=";
   }
 
+  static constexpr int kMaxNesting = 100;
+
   std::string_view s_;
   std::size_t i_ = 0;
+  int depth_ = 0;
   std::vector<RowFilter::Node>& nodes_;
 };
 

@@ -13,7 +13,7 @@
 //                 "null" (only with = and <>: tests for null) | #date#
 //
 // Keywords are read without regard to letter case; "and" binds closer than
-// "or". Values must fit their field: a number or a quoted text holding one
+// "or"; brackets and "not" nest at most 100 deep. Values must fit their field: a number or a quoted text holding one
 // for numeric fields, a quoted text or #date# holding a date for date fields;
 // a text field takes a quoted text, or a number compared as written. Texts
 // compare without regard to ASCII letter case. A comparison with a null

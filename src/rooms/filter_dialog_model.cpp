@@ -37,8 +37,16 @@ bool FilterDialogModel::Apply(const FilterCondition& first, const FilterConditio
     return false;
   }
   if (TargetDataSet) {
+    // The field kinds are checked when the filter is switched on; a text
+    // refused then must not stay behind as the data set's filter text.
+    const std::string previous = TargetDataSet->Filter();
     TargetDataSet->SetFilter(FinishFilterText(*raw, first.operatorPos > 0));
-    TargetDataSet->SetFiltered(true);
+    try {
+      TargetDataSet->SetFiltered(true);
+    } catch (...) {
+      TargetDataSet->SetFilter(previous);
+      throw;
+    }
   }
   if (OnFilterApplied) OnFilterApplied();
   return true;

@@ -109,6 +109,14 @@ TEST(RowFilter, TextsTheGrammarOrTheFieldsRejectRaiseTheDataLayersMessage) {
       EXPECT_EQ(e.message(), "Bad filter \"" + text + "\": " + Utf8ToGbk(c.message)) << c.text;
     }
   }
+  // A value typed for a numeric field goes in as it stands: a box full of
+  // brackets is refused, not followed down until the stack runs out.
+  for (const char* open : {"(", "not "}) {
+    std::string deep = "考生人数 = 1 or "_gbk;
+    for (int i = 0; i < 40000; ++i) deep += open;
+    EXPECT_THROW(Matching(deep + "考生人数 = 1"_gbk), Error) << open;
+  }
+  EXPECT_EQ(Matching(std::string(100, '(') + "考生人数 = 0"_gbk + std::string(100, ')')), std::vector<int>{3});
 }
 
 }  // namespace

@@ -223,6 +223,12 @@ TEST(MainWindow, TheFilterDialogFiltersTheRoomList) {
   w.logic->ReleaseFilterDialog(dialog);
   EXPECT_TRUE(dialog.ExcludedFields.empty());
 
+  // A first filter the data layer rejects leaves no filter behind.
+  EXPECT_THROW(dialog.Apply({"考生人数"_gbk, 5, "'abc'"}, {}, true), Error);
+  EXPECT_EQ(w.logic->List_Set.Filter(), "");
+  EXPECT_FALSE(w.logic->List_Set.Filtered());
+  EXPECT_EQ(w.logic->List_Set.RecordCount(), 5);
+
   EXPECT_TRUE(dialog.Apply({"考生人数"_gbk, 5, "2"}, {}, true));
   EXPECT_EQ(GbkToUtf8(w.logic->List_Set.Filter()), "考生人数 > 2");
   EXPECT_EQ(w.view.edit3, "3");

@@ -88,6 +88,16 @@ TEST(Form, SmallHandlers) {
   EXPECT_EQ(f.Edit2->text(), "12");
   QTest::keyClick(f.Edit2, Qt::Key_Backspace);
   EXPECT_EQ(f.Edit2->text(), "1");
+  // Delete and Tab type no character, whatever text the platform gives
+  // their key events: Delete edits, Tab goes on to the next box.
+  f.Edit2->setCursorPosition(0);
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+  QApplication::sendEvent(f.Edit2, &del);
+  EXPECT_EQ(f.Edit2->text(), "");
+  QApplication::setActiveWindow(&f);
+  f.Edit2->setFocus();
+  QTest::keyClick(f.Edit2, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), f.Edit3);
   f.CheckBox2->setChecked(false);
   f.CheckBox1->click();
   EXPECT_TRUE(f.CheckBox2->isVisible());
