@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -152,6 +153,14 @@ void TTALVEN_Form::showEvent(QShowEvent* event) {
   if (shown_) return;
   shown_ = true;
   logic_->FormShow();
+}
+
+void TTALVEN_Form::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TTALVEN_Form::TreeView1Change() {

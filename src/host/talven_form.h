@@ -75,6 +75,8 @@ class TTALVEN_Form : public QDialog, public MainWindowView {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Escape does not close the window: only 退出 and the close box do.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -15,17 +16,25 @@ namespace {
 struct ButtonSet {
   QMessageBox::StandardButton button;
   int answer;
+  const char* text;  // as a Chinese system labels it
 };
+
+const ButtonSet kOk{QMessageBox::Ok, IDOK, "确定"};
+const ButtonSet kCancel{QMessageBox::Cancel, IDCANCEL, "取消"};
+const ButtonSet kAbort{QMessageBox::Abort, IDABORT, "中止(&A)"};
+const ButtonSet kRetry{QMessageBox::Retry, IDRETRY, "重试(&R)"};
+const ButtonSet kIgnore{QMessageBox::Ignore, IDIGNORE, "忽略(&I)"};
+const ButtonSet kYes{QMessageBox::Yes, IDYES, "是(&Y)"};
+const ButtonSet kNo{QMessageBox::No, IDNO, "否(&N)"};
 
 std::vector<ButtonSet> ButtonsFor(int flags) {
   switch (flags & 0x0F) {
-    case MB_OKCANCEL: return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
-    case MB_ABORTRETRYIGNORE:
-      return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
-    case MB_YESNOCANCEL: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-    case MB_YESNO: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
-    case MB_RETRYCANCEL: return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
-    default: return {{QMessageBox::Ok, IDOK}};
+    case MB_OKCANCEL: return {kOk, kCancel};
+    case MB_ABORTRETRYIGNORE: return {kAbort, kRetry, kIgnore};
+    case MB_YESNOCANCEL: return {kYes, kNo, kCancel};
+    case MB_YESNO: return {kYes, kNo};
+    case MB_RETRYCANCEL: return {kRetry, kCancel};
+    default: return {kOk};
   }
 }
 
@@ -47,7 +56,7 @@ std::string FromQt(const QString& s) { return Utf8ToGbk(s.toStdString()); }
 int QtUi::MessageBox(std::string_view text, std::string_view caption, int flags) {
   QMessageBox box(IconFor(flags), ToQt(caption), ToQt(text), QMessageBox::NoButton, owner_);
   const std::vector<ButtonSet> buttons = ButtonsFor(flags);
-  for (const ButtonSet& b : buttons) box.addButton(b.button);
+  for (const ButtonSet& b : buttons) box.addButton(b.button)->setText(QString::fromUtf8(b.text));
   if (flags & MB_SYSTEMMODAL) box.setWindowModality(Qt::ApplicationModal);
   // Nobody can answer while the busy cursor is up; show the arrow over the box.
   bool busy = QApplication::overrideCursor() != nullptr;
@@ -65,11 +74,19 @@ int QtUi::MessageBox(std::string_view text, std::string_view caption, int flags)
 
 std::optional<std::string> QtUi::InputBox(std::string_view caption, std::string_view prompt,
                                           std::string_view initial, bool password) {
-  bool ok = false;
-  QString answer = QInputDialog::getText(owner_, ToQt(caption), ToQt(prompt),
-                                         password ? QLineEdit::Password : QLineEdit::Normal, ToQt(initial), &ok);
-  if (!ok) return std::nullopt;
-  return FromQt(answer);
+  QInputDialog dialog(owner_);
+  dialog.setWindowTitle(ToQt(caption));
+  dialog.setLabelText(ToQt(prompt));
+  dialog.setTextValue(ToQt(initial));
+  dialog.setOkButtonText(QString::fromUtf8("确认"));
+  dialog.setCancelButtonText(QString::fromUtf8("取消"));
+  if (password) {
+    dialog.setTextEchoMode(QLineEdit::Password);
+    // The entry is masked with "*".
+    if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setStyleSheet("lineedit-password-character: 42");
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return FromQt(dialog.textValue());
 }
 
 void QtUi::ShowProgressText(std::string_view) { QCoreApplication::processEvents(); }

@@ -12,7 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <memory>
 
@@ -21,6 +24,7 @@
 #include "data/host_connection.h"
 #include "host/module_state.h"
 #include "host/room_grid.h"
+#include "qtui/qt_ui.h"
 #include "rooms/filter_form.h"
 #include "rooms/filter_text.h"
 #include "support/exam_fixture.h"
@@ -83,6 +87,8 @@ TEST(Form, LayoutAndStartUp) {
 TEST(Form, SmallHandlers) {
   Shown s;
   TTALVEN_Form& f = *s.form;
+  QTest::keyClick(f.DBGrid1, Qt::Key_Escape);
+  EXPECT_TRUE(f.isVisible());  // only 退出 and the close box close it
   f.Edit2->clear();
   QTest::keyClicks(f.Edit2, "1a- 2");
   EXPECT_EQ(f.Edit2->text(), "12");
@@ -147,6 +153,36 @@ TEST(Form, FilterDialogIsOnePerWindowAndRemembersItsFields) {
   EXPECT_EQ(dialog->Edit1->text(), "3");  // the dialog keeps its state
   dialog->BitBtn3->click();
   EXPECT_EQ(f.Edit3->text(), "5");
+}
+
+
+TEST(QtUi, BoxesSpeakChineseAndMaskPasswords) {
+  App();
+  QtUi ui;
+  QString okText, cancelText;
+  bool masked = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    okText = dialog->okButtonText();
+    cancelText = dialog->cancelButtonText();
+    masked = dialog->textEchoMode() == QLineEdit::Password;
+    dialog->setTextValue("secret");
+    dialog->accept();
+  });
+  EXPECT_EQ(ui.InputBox("Password", "Enter password for opening report", "", true), std::optional<std::string>("secret"));
+  EXPECT_EQ(okText, QString::fromUtf8("确认"));
+  EXPECT_EQ(cancelText, QString::fromUtf8("取消"));
+  EXPECT_TRUE(masked);
+  QString yes;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    yes = box->button(QMessageBox::Yes)->text();
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(ui.MessageBox("q", "c", MB_YESNO | MB_ICONQUESTION), IDNO);
+  EXPECT_EQ(yes, QString::fromUtf8("是(&Y)"));
 }
 
 }  // namespace
