@@ -8,9 +8,12 @@
 namespace talven::app {
 
 Variant CommandLineValue(const std::string& text) {
+  // Decimal numbers only, as expressions write them: "$12" and "0x10" stay
+  // texts (the integer reader would take them as hexadecimal).
+  auto f = TryStrToFloat(text);
+  if (!f) return Variant(text);
   if (auto i = TryStrToInt64(text)) return Variant(*i);
-  if (auto f = TryStrToFloat(text)) return Variant(*f);
-  return Variant(text);
+  return Variant(*f);
 }
 
 std::optional<std::pair<std::string, Variant>> VariableArgument(const std::string& utf8) {

@@ -11,7 +11,8 @@
 
 namespace talven::app {
 
-// A value from the command line: a number when it reads as one, else text.
+// A value from the command line: a number when it reads as a decimal one
+// (an integer when it has no fraction or exponent), else text.
 Variant CommandLineValue(const std::string& text);
 
 // NAME=VALUE (UTF-8) as a GBK name and its value; nullopt without a name.
