@@ -1,5 +1,7 @@
 #include "base/variant.h"
 
+#include <cmath>
+
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/rounding.h"
@@ -14,7 +16,10 @@ std::string Variant::AsText() const {
     case VarType::Boolean: return boolValue() ? "True" : "False";
     case VarType::Integer: return IntToStr(intValue());
     case VarType::Float: return FloatToStr(floatValue());
-    case VarType::DateTime: return DateTimeToStr(floatValue());
+    case VarType::DateTime:
+      // A time of day alone (day 0) prints as the time, as [TIME] should.
+      return std::trunc(floatValue()) == 0 && floatValue() != 0 ? TimeToStr(floatValue())
+                                                                 : DateTimeToStr(floatValue());
     case VarType::Text: return textValue();
   }
   return {};

@@ -4,7 +4,8 @@
 // Conversion rules (the platform's variant rules where a template could
 // notice them, sound choices elsewhere):
 // - to text: unassigned and null give ""; booleans "True"/"False"; integers
-//   in decimal; floats by FloatToStr; date-times by DateTimeToStr.
+//   in decimal; floats by FloatToStr; date-times by DateTimeToStr, a time of
+//   day alone (day 0, not midnight) by TimeToStr.
 // - to a number: unassigned and null give 0; true gives -1 and false 0;
 //   a text is read by StrToFloat (or StrToInt, then StrToFloat rounded, for
 //   an integer) and fails with that routine's message.

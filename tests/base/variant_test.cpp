@@ -14,6 +14,8 @@ TEST(Variant, ConvertsByThePlatformRules) {
   EXPECT_EQ(Variant(42).AsText(), "42");
   EXPECT_EQ(Variant(2.5).AsText(), "2.5");
   EXPECT_EQ(Variant::FromDateTime(EncodeDate(2008, 4, 19)).AsText(), "2008-4-19");
+  EXPECT_EQ(Variant::FromDateTime(EncodeDate(2008, 4, 19) + EncodeTime(9, 5, 0, 0)).AsText(), "2008-4-19 9:05:00");
+  EXPECT_EQ(Variant::FromDateTime(EncodeTime(14, 1, 54, 0)).AsText(), "14:01:54");
   EXPECT_EQ(Variant(true).AsInteger(), -1);
   EXPECT_EQ(Variant(2.5).AsInteger(), 2);
   EXPECT_EQ(Variant("3.5").AsInteger(), 4);
