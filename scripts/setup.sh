@@ -10,7 +10,9 @@ packages=(
   libsqlite3-dev sqlite3 unixodbc-dev unixodbc libsqliteodbc
   libjpeg62-turbo-dev libxlsxwriter-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils
+  libcairo2-dev libfreetype-dev libfontconfig-dev libuemf-dev
+  cups printer-driver-cups-pdf
+  poppler-utils qpdf python3-openpyxl
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2
 )
 
