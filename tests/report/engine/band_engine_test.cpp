@@ -383,6 +383,27 @@ TEST_F(BandEngine, ASubReportThatCanNeverFitEndsWithAnError) {
   EXPECT_NE(ui.boxes[0].text.find("MasterData1"), std::string::npos);
 }
 
+TEST_F(BandEngine, CrossTabRowsPrintTheirCellsPerColumnAndContinueToTheRight) {
+  AddBand(btMasterData, "MasterData1", 20, 20, "2");
+  AddMemo("RowHead", 0, 20, 100, 20, {"row [LINE#]"});
+  TfrBandView& columns = AddBand(btCrossData, "CrossData1", 0, 360, "8");
+  columns.Left = 100;
+  columns.Width = 100;
+  AddMemo("Cell", 100, 20, 100, 20, {"[COLUMN#]:[LINE#]"});
+
+  ASSERT_TRUE(Prepare());
+  ASSERT_EQ(pages.PageCount(), 2);
+  std::vector<std::string> first, second;
+  for (const PrintedObject& o : Objects(0))
+    if (o.name == "Cell") first.push_back(o.text + "@" + std::to_string(o.left) + "," + std::to_string(o.top));
+  for (const PrintedObject& o : Objects(1))
+    second.push_back(o.name + " " + o.text + "@" + std::to_string(o.left) + "," + std::to_string(o.top));
+  EXPECT_EQ(first, (Strings{"1:1@100,0", "2:1@200,0", "3:1@300,0", "4:1@400,0", "5:1@500,0", "6:1@600,0",
+                            "1:2@100,20", "2:2@200,20", "3:2@300,20", "4:2@400,20", "5:2@500,20", "6:2@600,20"}));
+  EXPECT_EQ(second, (Strings{"Cell 7:1@0,0", "Cell 8:1@100,0", "Cell 7:2@0,20", "Cell 8:2@100,20"}));
+  EXPECT_EQ(Texts(0, "RowHead"), (Strings{"row 1", "row 2"}));
+}
+
 // A progress window that answers as a person would: it records the labels
 // and presses cancel at a given label.
 class PressingProgress : public TfrProgressWindow {
