@@ -15,13 +15,11 @@
 // deleted. PrepareReport itself does not throw for them.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
 namespace talven {
 
-class TfrMemoView;
 class TfrOutputPages;
 class TfrReport;
 class TfrView;
@@ -33,24 +31,6 @@ bool PrepareReport(TfrReport& report, TfrOutputPages& pages);
 // During a preparation: prints the first band, over all kinds in order,
 // whose band object is named so (any letter case); nothing otherwise.
 void ShowBandByName(std::string_view name);
-
-// The memo's OutputText as it prints: with an OnBeforePrint handler (or when
-// measuring) the memo text and its bound data field go to the handler
-// first; unless the handler changed them, every line's brackets are
-// replaced (the lines of a TextOnly memo stay as they are).
-void PrepareMemoText(TfrMemoView& memo, bool measuring);
-
-// What the engine asks of text layout while it emits objects. Both have a
-// plain default: BandAlign positions stay as designed; the lines of a
-// continued memo part are counted from the font's design size.
-struct TfrEngineLayout {
-  // Settles the object's position for its BandAlign.
-  std::function<void(TfrView& view)> SettleBandAlign;
-  // How many leading lines of the laid-out OutputText fit the memo's
-  // current Height.
-  std::function<int(TfrMemoView& memo)> ContinuedLineCount;
-};
-TfrEngineLayout& EngineLayout();
 
 // The composed error text of an error with the given message, for the
 // current object of the engine state (if any) and the report.

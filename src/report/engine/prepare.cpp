@@ -14,6 +14,9 @@
 #include "report/expr/parser.h"
 #include "report/expr/values.h"
 #include "report/model/memo_view.h"
+#include "report/render/canvas.h"
+#include "report/render/paint.h"
+#include "report/render/render_view.h"
 #include "report/template/template.h"
 
 namespace talven {
@@ -94,10 +97,9 @@ bool TfrEngineRun::Prepare() {
   state.DocMode = TfrDocMode::Printing;
   state.RunDate = Date();
   state.RunTime = Time();
-  if (EngineLayout().SettleBandAlign)
-    for (const auto& page : report_.TemplatePages)
-      for (const auto& view : page->ObjectList)
-        if (view->BandAlign != baNone) EngineLayout().SettleBandAlign(*view);
+  for (const auto& page : report_.TemplatePages)
+    for (const auto& view : page->ObjectList)
+      if (view->BandAlign != baNone) SettleBandAlign(*view, ScratchCanvas());
 
   state.CurrentPage = nullptr;
   state.CurrentBand = nullptr;
@@ -622,6 +624,7 @@ void ShowBandByName(std::string_view name) {
 }
 
 bool PrepareReport(TfrReport& report, TfrOutputPages& pages) {
+  StartRenderEngine();
   TfrEngineRun run(report, pages, CurrentProgressWindow());
   TfrReportHooks savedReportHooks = ReportHooks();
   auto savedDataSource = Hooks().BandDataSourceChanged;

@@ -1,9 +1,7 @@
 // Printing a band: events, script and breaks, the fit test, the band's
 // contents and band columns, and emitting its objects into the output page.
 #include <algorithm>
-#include <cmath>
 
-#include "base/rounding.h"
 #include "base/text.h"
 #include "report/engine/band_engine.h"
 #include "report/engine/engine_run.h"
@@ -13,25 +11,15 @@
 #include "report/model/memo_view.h"
 #include "report/model/report_data_set.h"
 #include "report/model/subreport_view.h"
+#include "report/render/canvas.h"
+#include "report/render/memo_layout.h"
+#include "report/render/paint.h"
 
 namespace talven {
 
 namespace {
 
 bool FixedKind(int kind) { return kind == btPageFooter || kind == btOverlay || kind == btNone; }
-
-// The laid-out lines of a memo that fit its height, with the line step of
-// the font's design size at 96 pixels per inch.
-int DesignContinuedLineCount(TfrMemoView& memo) {
-  const int fontPixels = RoundHalfEven(memo.Font.Size * 96.0 / 72.0);
-  const int step = std::max(1, memo.LineSpacing + fontPixels);
-  const int frame = RoundHalfEven(2.0 * memo.FrameWidth) / 2;
-  int n = 0;
-  while (n < static_cast<int>(memo.OutputText.size()) &&
-         memo.GapY + (n + 1) * step <= memo.Height - frame - 1)
-    ++n;
-  return n;
-}
 
 void LoadBoundField(TfrView& view) {
   if (view.BoundDataSet == nullptr) return;
@@ -40,11 +28,6 @@ void LoadBoundField(TfrView& view) {
 }
 
 }  // namespace
-
-TfrEngineLayout& EngineLayout() {
-  static TfrEngineLayout layout{nullptr, DesignContinuedLineCount};
-  return layout;
-}
 
 std::string ComposeErrorText(const TfrReport& report, const TfrView* object, std::string_view message) {
   std::string text = "计算时发生错误"_gbk;
@@ -57,18 +40,6 @@ std::string ComposeErrorText(const TfrReport& report, const TfrView* object, std
   text += "\r";
   text += message;
   return text;
-}
-
-void PrepareMemoText(TfrMemoView& memo, bool measuring) {
-  TfrReport* report = EngineState().CurrentReport;
-  if (measuring || (report != nullptr && report->OnBeforePrint)) {
-    memo.OutputText = memo.Memo;
-    LoadBoundField(memo);
-    const TfrStrings before = memo.OutputText;
-    if (report != nullptr && report->OnBeforePrint) report->OnBeforePrint(memo.OutputText, &memo);
-    if (memo.OutputText != before) return;
-  }
-  ExpandMemoView(memo);
 }
 
 void TfrEngineRun::ReportError(const std::exception& e) {
@@ -320,7 +291,7 @@ void TfrEngineRun::Emit(TfrView& view, TfrBand* band, TfrBand* vertical) {
     EmitMemo(*memo, band, vertical);
     return;
   }
-  if (EngineLayout().SettleBandAlign) EngineLayout().SettleBandAlign(view);
+  SettleBandAlign(view, ScratchCanvas());
   view.OutputText = view.Memo;
   LoadBoundField(view);
   if (report_.OnBeforePrint) report_.OnBeforePrint(view.OutputText, &view);
@@ -338,7 +309,7 @@ void TfrEngineRun::Emit(TfrView& view, TfrBand* band, TfrBand* vertical) {
 }
 
 void TfrEngineRun::EmitMemo(TfrMemoView& memo, TfrBand* band, TfrBand* vertical) {
-  if (EngineLayout().SettleBandAlign) EngineLayout().SettleBandAlign(memo);
+  SettleBandAlign(memo, ScratchCanvas());
   memo.FitOnly = true;
   const bool evaluated = memo.EvalState == 1 || memo.EvalState == 2;
   if (!evaluated) {
@@ -348,29 +319,9 @@ void TfrEngineRun::EmitMemo(TfrMemoView& memo, TfrBand* band, TfrBand* vertical)
   if (memo.Visible) {
     const TfrFont font = memo.Font;
     const TColor fill = memo.FillColor;
-    if (!memo.HighlightPostfix.empty()) {
-      try {
-        if (VarCompare(EngineParser().EvaluatePostfix(memo.HighlightPostfix), Variant(0)) != 0) {
-          memo.Font.Style = memo.HighlightFontStyle;
-          memo.Font.Color = memo.HighlightFontColor;
-          memo.FillColor = memo.HighlightFillColor;
-        }
-      } catch (const std::exception&) {
-        // A highlight condition that cannot be evaluated leaves the memo as
-        // designed.
-      }
-    }
+    ApplyHighlight(memo);
     const bool continued = memo.EvalState == 2;
-    TfrStrings full;
-    int fitting = 0;
-    if (continued) {
-      full = memo.OutputText;
-      fitting = std::clamp(EngineLayout().ContinuedLineCount(memo), 0, static_cast<int>(full.size()));
-      memo.OutputText.assign(full.begin(), full.begin() + fitting);
-      const bool marked = std::any_of(memo.OutputText.begin(), memo.OutputText.end(),
-                                      [](const std::string& l) { return l.find('\x01') != std::string::npos; });
-      if (!marked) memo.OutputText.push_back("\x01");
-    }
+    if (continued) FitContinuedLines(memo);
     const std::string tag = memo.Tag;
     if (memo.Tag.find('[') != std::string::npos) {
       const std::int32_t format = memo.DisplayFormat;
@@ -402,7 +353,7 @@ void TfrEngineRun::EmitMemo(TfrMemoView& memo, TfrBand* band, TfrBand* vertical)
       WritePreparedObject(output_.PageStream(EngineState().PageIndex), memo);
       if (suppress) memo.LastPrintedText = text;
     }
-    if (continued) memo.OutputText.assign(full.begin() + fitting, full.end());
+    if (continued) DropPrintedLines(memo);
     memo.Font = font;
     memo.FillColor = fill;
     memo.Tag = tag;

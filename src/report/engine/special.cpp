@@ -7,7 +7,6 @@
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "report/engine/band_engine.h"
 #include "report/engine/datasets.h"
 #include "report/engine/engine_run.h"
 #include "report/expr/parser.h"
@@ -49,12 +48,7 @@ void TfrEngineRun::EvaluateForSplit(TfrView& view) {
   auto* memo = dynamic_cast<TfrMemoView*>(&view);
   if (memo == nullptr || memo->EvalState != 0) return;
   EngineState().CurrentObject = memo;
-  if (Hooks().Height) {
-    memo->ContentHeight();
-  } else {
-    RunScript(memo->ScriptCode);
-    PrepareMemoText(*memo, true);
-  }
+  memo->ContentHeight();
   memo->EvalState = 1;
 }
 

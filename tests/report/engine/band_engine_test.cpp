@@ -168,7 +168,6 @@ TEST_F(BandEngine, ABandTallerThanAPageIsSplitInsteadOfLooping) {
 }
 
 TEST_F(BandEngine, ALongMemoInABreakedBandContinuesOverThreePages) {
-  testing::InstallLineHeights();
   Strings lines;
   for (int i = 1; i <= 60; ++i) lines.push_back("line " + std::to_string(i));
   TfrBandView& band = AddBand(btMasterData, "MasterData1", 0, 30, "1");

@@ -35,33 +35,6 @@ struct PrintedObject {
   std::string text;  // the output lines joined with "|"
 };
 
-// A line-based height model standing in for text layout: every line of a
-// memo's text is one step of LineSpacing + the font's pixel height at 96
-// per inch, plus the gaps and a frame of 1; a memo measured for its content
-// keeps its evaluated text, as the real layout does. The minimum is one line,
-// the remainder of a split what the height loses to a partial line.
-inline int LineStep(const TfrMemoView& memo) {
-  return memo.LineSpacing + static_cast<int>(memo.Font.Size * 96 / 72);
-}
-inline void InstallLineHeights() {
-  Hooks().Height = [](TfrStretcheable& view, TfrHeightKind kind) -> int {
-    auto* memo = dynamic_cast<TfrMemoView*>(&view);
-    if (memo == nullptr) return kind == TfrHeightKind::Remaining ? 0 : view.Height;
-    const int step = LineStep(*memo), chrome = 2 * memo->GapY + 2;
-    switch (kind) {
-      case TfrHeightKind::Content:
-        if (memo->EvalState == 0) {
-          PrepareMemoText(*memo, true);
-          memo->EvalState = 1;
-        }
-        return static_cast<int>(memo->OutputText.size()) * step + chrome;
-      case TfrHeightKind::Minimum: return step + chrome;
-      case TfrHeightKind::Remaining: return (memo->Height - chrome) % step + chrome;
-    }
-    return view.Height;
-  };
-}
-
 class BandEngineTest : public ::testing::Test {
  protected:
   BandEngineTest() {
@@ -75,7 +48,6 @@ class BandEngineTest : public ::testing::Test {
   ~BandEngineTest() override {
     EngineState().Reset();
     EngineVariables().Clear();
-    Hooks().Height = nullptr;
   }
 
   // A page of 720 × 360 units (2000 × 1000 tenths of a millimetre).
