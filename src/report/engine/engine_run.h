@@ -145,6 +145,10 @@ class TfrEngineRun {
   bool rightPagesMade_ = false;
 };
 
+// Every accumulator of the data band back to its start value (1e300 for
+// MIN, else 0), and no record counted.
+void RestartAccumulators(TfrBand& band);
+
 // Band kinds of the three data levels.
 constexpr int kDataKinds[3] = {btMasterData, btDetailData, btSubDetailData};
 

@@ -321,8 +321,12 @@ void TfrEngineRun::InitPage(TfrPage& page) {
     if (page.Type == ptReport) {
       for (const auto& view : page.ObjectList)
         if (auto* memo = dynamic_cast<TfrMemoView*>(view.get())) memo->LastPrintedText.clear();
-      for (const auto& band : page.BandList)
+      for (const auto& band : page.BandList) {
         if (band->BandDataset != nullptr) band->BandDataset->First();
+        // The first pass's sums would otherwise be counted again: a summary
+        // or page footer starts again only after it printed.
+        RestartAccumulators(*band);
+      }
     }
     page.Prepared = true;
     return;

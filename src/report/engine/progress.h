@@ -24,9 +24,6 @@ class TfrProgressWindow {
   virtual void Close(bool ok) = 0;
   // Lets pending events run (the cancel button is noticed here).
   virtual void ProcessEvents() = 0;
-  // Whether someone can press cancel: a preparation that can make no
-  // progress ends by itself when no one can.
-  virtual bool Interactive() const { return false; }
 };
 
 class HeadlessProgress : public TfrProgressWindow {

@@ -42,6 +42,16 @@ std::string NoFitMessage(const TfrBand* band) {
 
 }  // namespace
 
+void RestartAccumulators(TfrBand& band) {
+  for (int i = 0; i < band.Aggregates.Count(); ++i) {
+    const std::string key = band.Aggregates.NameAt(i);
+    const std::vector<std::string_view> fields = KeyFields(key);
+    const std::size_t at = fields.size() == 5 ? 1 : 0;
+    if (fields.size() >= 4 && fields[at + 1].size() == 1) band.Aggregates.SetValueAt(i, StartValue(fields[at + 1][0]));
+  }
+  band.AggregateCount = 0;
+}
+
 // ---- a band split across pages ------------------------------------------
 
 void TfrEngineRun::EvaluateForSplit(TfrView& view) {

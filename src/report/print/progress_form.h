@@ -30,7 +30,6 @@ class TfrProgressForm : public QDialog, public TfrProgressWindow {
   bool RunModal(const std::function<void()>& job) override;
   void Close(bool ok) override;
   void ProcessEvents() override;
-  bool Interactive() const override { return true; }
 
   QLabel* Label1;
   QLabel* Label2;

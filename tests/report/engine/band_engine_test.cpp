@@ -307,6 +307,23 @@ TEST_F(BandEngine, AggregatesSumCountInvisibleRecordsOnlyWithTheFlag) {
   }
 }
 
+TEST_F(BandEngine, TwoPassesCountEveryRecordOnce) {
+  TrackRows();
+  report.OnGetValue = [&](const std::string& name, Variant& value) {
+    if (name == "V") value = Variant(row);
+  };
+  report.TwoPass = true;
+  AddBand(btMasterData, "MasterData1", 20, 20, "frUserDataset1");
+  AddBand(btReportSummary, "Summary1", 60, 20);
+  AddMemo("Sum", 0, 60, 100, 20, {"[SUM(V)]"});
+  AddMemo("Min", 100, 60, 100, 20, {"[MIN(V)]"});
+  data.RangeEndCount = 4;
+
+  ASSERT_TRUE(Prepare());
+  EXPECT_EQ(Texts(0, "Sum"), Strings{"10"});
+  EXPECT_EQ(Texts(0, "Min"), Strings{"1"});
+}
+
 TEST_F(BandEngine, AggregatesOverNoRecord) {
   AddBand(btMasterData, "MasterData1", 20, 20, "frUserDataset1");
   AddBand(btReportSummary, "Summary1", 60, 20);
@@ -342,14 +359,7 @@ TEST_F(BandEngine, ASubReportContinuesOnTheNextPagesAndThePageGoesOnBelowIt) {
   AddPage();
   AddBand(btReportTitle, "Title1", 0, 40);
   AddBand(btMasterData, "MasterData1", 50, 40, "1");
-  auto sub = std::make_unique<TfrSubReportView>();
-  sub->Name = "SubReport1";
-  sub->Left = 0;
-  sub->Top = 50;
-  sub->Width = 300;
-  sub->Height = 40;
-  sub->ShownPage = 1;
-  PageAt(0).Add(std::move(sub));
+  AddSubReport(50, 40, 1);
   AddBand(btReportSummary, "Summary1", 100, 20);
   AddMemo("After", 0, 100, 100, 20, {"after"});
   AddBand(btMasterData, "SubData1", 0, 20, "40", 1);
@@ -370,12 +380,7 @@ TEST_F(BandEngine, ASubReportThatCanNeverFitEndsWithAnError) {
   AddPage();
   AddBand(btPageHeader, "PageHeader1", 0, 20);
   AddBand(btMasterData, "MasterData1", 30, 40, "1");
-  auto sub = std::make_unique<TfrSubReportView>();
-  sub->Name = "SubReport1";
-  sub->Top = 30;
-  sub->Height = 40;
-  sub->ShownPage = 1;
-  PageAt(0).Add(std::move(sub));
+  AddSubReport(30, 40, 1);
   AddBand(btMasterData, "Huge", 0, 400, "2", 1);
 
   EXPECT_FALSE(Prepare());

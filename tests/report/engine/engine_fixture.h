@@ -80,6 +80,16 @@ class BandEngineTest : public ::testing::Test {
     return dynamic_cast<TfrMemoView&>(PageAt(page).Add(std::move(memo)));
   }
 
+  TfrSubReportView& AddSubReport(int top, int height, int shownPage) {
+    auto sub = std::make_unique<TfrSubReportView>();
+    sub->Name = "SubReport1";
+    sub->Top = top;
+    sub->Width = 300;
+    sub->Height = height;
+    sub->ShownPage = shownPage;
+    return dynamic_cast<TfrSubReportView&>(PageAt(0).Add(std::move(sub)));
+  }
+
   // Records the events named in the report, as "BeginBand Name" lines.
   void RecordEvents() {
     report.OnBeginDoc = [this] { events.push_back("BeginDoc"); };
