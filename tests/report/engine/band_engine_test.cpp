@@ -389,6 +389,49 @@ TEST_F(BandEngine, ASubReportThatCanNeverFitEndsWithAnError) {
   EXPECT_NE(ui.boxes[0].text.find("MasterData1"), std::string::npos);
 }
 
+TEST_F(BandEngine, APageWithPrintToPrevPageContinuesOnTheSameOutputPage) {
+  AddBand(btMasterData, "MasterData1", 20, 20, "3");
+  AddMemo("First", 0, 20, 100, 20, {"a[LINE#]"});
+  AddPage().PrintToPrevPage = true;
+  AddBand(btMasterData, "MasterData2", 20, 20, "2", 1);
+  AddMemo("Second", 0, 20, 100, 20, {"b[LINE#]"}, 1);
+
+  ASSERT_TRUE(Prepare());
+  ASSERT_EQ(pages.PageCount(), 1);
+  std::vector<std::string> placed;
+  for (const PrintedObject& o : Objects(0)) placed.push_back(o.text + "@" + std::to_string(o.top));
+  EXPECT_EQ(placed, (Strings{"a1@0", "a2@20", "a3@40", "b1@60", "b2@80"}));
+}
+
+TEST_F(BandEngine, AManualBuildPrintsTheBandsItShowsByName) {
+  AddBand(btReportTitle, "Title1", 0, 20);
+  AddMemo("Title", 0, 0, 100, 20, {"title"});
+  AddBand(btMasterData, "Lines", 40, 20);
+  AddMemo("Line", 0, 40, 100, 20, {"line"});
+  report.OnManualBuild = [](TfrPage*) {
+    for (int i = 0; i < 3; ++i) ShowBandByName("LINES");
+  };
+
+  ASSERT_TRUE(Prepare());
+  std::vector<std::string> placed;
+  for (const PrintedObject& o : Objects(0)) placed.push_back(o.text + "@" + std::to_string(o.top));
+  EXPECT_EQ(placed, (Strings{"line@0", "line@20", "line@40"}));
+}
+
+TEST_F(BandEngine, WithoutPrintIfEmptyAnEmptyDatasetMakesNoPage) {
+  report.PrintIfEmpty = false;
+  AddBand(btPageHeader, "PageHeader1", 0, 20);
+  AddMemo("Head", 0, 0, 100, 20, {"head"});
+  AddBand(btMasterData, "MasterData1", 40, 20, "frUserDataset1");
+  data.RangeEndCount = 0;
+
+  ASSERT_TRUE(Prepare());
+  EXPECT_EQ(pages.PageCount(), 0);
+  report.PrintIfEmpty = true;
+  ASSERT_TRUE(Prepare());
+  EXPECT_EQ(Texts(0, "Head"), Strings{"head"});
+}
+
 TEST_F(BandEngine, CrossTabRowsPrintTheirCellsPerColumnAndContinueToTheRight) {
   AddBand(btMasterData, "MasterData1", 20, 20, "2");
   AddMemo("RowHead", 0, 20, 100, 20, {"row [LINE#]"});
