@@ -166,6 +166,8 @@ std::string Utf8ToGbk(std::string_view utf8) {
   return out;
 }
 
+char32_t GbkCharToUnicode(std::uint16_t code) { return code == 0 ? 0 : Tables().toUnicode[code]; }
+
 std::string GbkToUtf8(std::string_view gbk) {
   const Cp936Tables& t = Tables();
   std::string out;

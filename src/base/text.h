@@ -25,6 +25,10 @@ constexpr bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>
 std::string Utf8ToGbk(std::string_view utf8);
 std::string GbkToUtf8(std::string_view gbk);
 
+// The Unicode character of one GBK code (a single byte b as b, a double-byte
+// character as lead << 8 | trail); 0 when code page 936 has none.
+char32_t GbkCharToUnicode(std::uint16_t code);
+
 // True when every byte of the text is part of a valid code page 936
 // character; such a text survives GbkToUtf8 followed by Utf8ToGbk unchanged.
 bool IsValidGbk(std::string_view gbk);

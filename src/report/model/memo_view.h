@@ -50,6 +50,15 @@ class TfrMemoView : public TfrStretcheable {
   int EvalState = 0;
   bool FitOnly = false;
   std::string LastPrintedText;
+  // Text layout: the text to draw carries layout marks already, the height
+  // of the laid-out text (its width when turned), the distance between two
+  // lines, the lines the last drawing handled, and whether lines go to the
+  // export filter instead of the canvas.
+  bool LaidOut = false;
+  std::int32_t TextHeight = 0;
+  std::int32_t LineStep = 0;
+  std::int32_t LinesDrawn = 0;
+  bool Exporting = false;
 
   // Beyond the common properties: "Font.Name", "Font.Size", "Font.Style"
   // (fs…Bit values), "Font.Color", "Font" (the FontToText form),

@@ -97,6 +97,18 @@ class TfrView : public TfrObject {
   std::string BoundField;
   bool Printing = false;
 
+  // Drawing state (never stored): the device rectangle inside the frame
+  // lines, and the geometry that BeginPaint scaled and EndPaint puts back,
+  // with the scaled right and bottom edges.
+  struct PaintState {
+    std::int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+    float FrameWidth = 1.0f;
+    std::int32_t GapX = 0, GapY = 0;
+    std::int32_t Right = 0, Bottom = 0;
+  };
+  TfrRect DrawRect;
+  PaintState Kept;
+
   bool Stretched() const { return (Flags & flStretched) != 0; }
   void SetFlag(std::uint16_t bit, bool on) { Flags = on ? (Flags | bit) : (Flags & ~bit); }
 

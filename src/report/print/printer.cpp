@@ -8,6 +8,7 @@
 #include "base/rounding.h"
 #include "base/text.h"
 #include "report/expr/report_scope.h"
+#include "report/render/render_view.h"
 
 namespace talven {
 
@@ -280,6 +281,7 @@ TfrPrinter& StartReportEngine(PrinterSystem* system) {
   // that pages never come out without a size.
   SetEngineDefaultPaperCode(!printer.IsVirtual() && printer.DeviceSettings() ? printer.CurPaperCode() : 9);
   StartExpressionEngine();
+  StartRenderEngine();
   SetEngineReady(true);
   return printer;
 }

@@ -107,7 +107,8 @@ class TfrPrinter : public TfrPrinterAdapter {
 // system (none: the virtual printer only), installs it as the engine's,
 // takes the default paper code from the printer's device settings (A4 on the
 // virtual printer), starts the expression engine (function libraries, model
-// hooks) and marks the engine ready. Calling it again re-attaches.
+// hooks), starts drawing (the height and CALCWIDTH hooks) and marks the
+// engine ready. Calling it again re-attaches.
 TfrPrinter& StartReportEngine(PrinterSystem* system = nullptr);
 // The engine's adapter (started without a printing system if need be).
 TfrPrinter& Printer();
