@@ -21,6 +21,7 @@
 // width, height, orientation, keep-margins flag and an enhanced metafile.
 #include "report/pages/prepared_pages.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -36,6 +37,9 @@
 #include "report/model/picture_view.h"
 #include "report/model/prepare_state.h"
 #include "report/pages/shell.h"
+#include "report/model/export_filter.h"
+#include "report/render/canvas.h"
+#include "report/render/render_view.h"
 
 namespace talven {
 
@@ -93,6 +97,29 @@ void CheckAhead(const TfrStream& s, std::size_t end) {
 bool MorePages(std::int32_t count, int read, const TfrStream& s) {
   if (count > 0) return read < count;
   return read == 0 && s.Remaining() > 1;
+}
+
+Canvas* printerCanvas = nullptr;
+
+// Memos of automatic width measure their text once when they are rebuilt.
+void FitAutoWidths(TfrPage& page) {
+  for (const auto& view : page.ObjectList)
+    if (auto* memo = dynamic_cast<TfrMemoView*>(view.get()); memo != nullptr && (memo->Flags & flAutoWidth) != 0)
+      RenderView(*memo, ScratchCanvas());
+}
+
+// The sheet in report units as the page's metrics give it; without metrics
+// (no printer adapter) the paper's own size.
+double SheetUnits(std::int32_t metricUnits, std::int32_t tenths) {
+  return metricUnits != 0 ? metricUnits : TenthsToUnits(tenths);
+}
+
+// Geometry from files may lie anywhere: sums are taken in 64 bits.
+std::int64_t Rounded(double v) { return RoundHalfEven(v); }
+
+std::int32_t Clamped(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
 }
 
 void CheckFileSize(const TfrStream& s) {
@@ -210,8 +237,17 @@ void TfrEMFPages::MaterializePage(int index) {
   page.RightMargin = p.Margins.Right;
   page.BottomMargin = p.Margins.Bottom;
   page.KeepMargins = p.KeepMargins;
+  // Rebuilt objects are drawn, printed, searched or exported: document mode,
+  // in which automatic widths are measured.
+  EngineState().DocMode = TfrDocMode::Printing;
   EngineState().CurrentPage = &page;
-  ReadPreparedObjects(p.ObjectStream, page);
+  try {
+    ReadPreparedObjects(p.ObjectStream, page);
+  } catch (...) {
+    FitAutoWidths(page);
+    throw;
+  }
+  FitAutoWidths(page);
 }
 
 void TfrEMFPages::StorePage(int index) {
@@ -224,6 +260,57 @@ void TfrEMFPages::StorePage(int index) {
     view->OutputText = view->Memo;
     WritePreparedObject(p.ObjectStream, *view);
   }
+}
+
+void TfrEMFPages::DrawPage(int index, Canvas& canvas, const TfrRect& rect) {
+  TfrPreparedPage& p = PageAt(index);
+  const TfrPrinterAdapter* printer = EnginePrinter();
+  const bool printing = printer != nullptr && printer->Printing() && &canvas == printerCanvas;
+  EngineState().DocMode = TfrDocMode::Printing;
+  if (!p.InView) {
+    p.LoadedPage.reset();
+    return;
+  }
+  if (!p.LoadedPage) MaterializePage(index);
+
+  const double width = SheetUnits(p.Metrics.PaperWidthUnits, p.SheetWidth);
+  const double height = SheetUnits(p.Metrics.PaperHeightUnits, p.SheetHeight);
+  if (width == 0 || height == 0) return;  // a sheet of no size shows nothing
+  const double sx = (static_cast<double>(rect.Right) - rect.Left) / width;
+  const double sy = (static_cast<double>(rect.Bottom) - rect.Top) / height;
+  const std::optional<TfrRect> clip = printing || canvas.IsMetafile() ? std::nullopt : canvas.ClipRect();
+  for (const auto& object : p.LoadedPage->ObjectList) {
+    TfrView& v = *object;
+    if (clip) {
+      const double left = v.Left, top = v.Top;
+      const std::int64_t l = Rounded(left * sx) + rect.Left - 10, t = Rounded(top * sy) + rect.Top - 10;
+      const std::int64_t r = Rounded((left + v.Width) * sx) + rect.Left + 10;
+      const std::int64_t b = Rounded((top + v.Height) * sy) + rect.Top + 10;
+      if (!(l < clip->Right && clip->Left < r && t < clip->Bottom && clip->Top < b)) continue;
+    }
+    v.DrawScaleX = sx;
+    v.DrawScaleY = sy;
+    v.DrawOffsetX = rect.Left;
+    v.DrawOffsetY = rect.Top;
+    v.Printing = printing;
+    RenderView(v, canvas);
+  }
+}
+
+void TfrEMFPages::ExportPage(int index) {
+  MaterializePage(index);
+  TfrPreparedPage& p = PageAt(index);
+  TfrExportFilter* filter = CurrentExportFilter();
+  for (const auto& object : p.LoadedPage->ObjectList) {
+    TfrView& v = *object;
+    if (filter != nullptr) filter->ExportObject(v.Left, v.Top, v);
+    if (auto* memo = dynamic_cast<TfrMemoView*>(&v)) {
+      memo->Exporting = true;
+      RenderView(*memo, ScratchCanvas());
+      memo->Exporting = false;
+    }
+  }
+  p.LoadedPage.reset();
 }
 
 bool TfrEMFPages::HitTest(int index, int x, int y, bool click, std::string& hint, int& cursor) {
@@ -418,6 +505,20 @@ void TfrEMFPages::LoadLegacyForm(TfrStream& s) {
     s.Seek(end);
   }
 }
+
+TfrRect PageDrawRect(const TfrPreparedPage& p, const TfrRect& sheet, double factor) {
+  if (p.KeepMargins) return sheet;
+  const TfrPrinterMetrics& m = p.Metrics;
+  const TfrRect& margins = p.Margins;
+  const std::int64_t left = sheet.Left + Rounded((static_cast<double>(m.OffsetXUnits) + margins.Left) * factor);
+  const std::int64_t top = sheet.Top + Rounded((static_cast<double>(m.OffsetYUnits) + margins.Top) * factor);
+  return {Clamped(left), Clamped(top),
+          Clamped(left + Rounded((static_cast<double>(m.PrintWidthUnits) - margins.Left - margins.Right) * factor)),
+          Clamped(top + Rounded((static_cast<double>(m.PrintHeightUnits) - margins.Top - margins.Bottom) * factor))};
+}
+
+Canvas* PrinterCanvas() { return printerCanvas; }
+void SetPrinterCanvas(Canvas* canvas) { printerCanvas = canvas; }
 
 TfrEMFPages& PreparedPagesOf(TfrReport& report) {
   if (!report.PreparedPages) report.PreparedPages = std::make_shared<TfrEMFPages>(&report);

@@ -24,6 +24,8 @@
 
 namespace talven {
 
+class Canvas;
+
 // The version byte this engine writes first in page streams and files.
 inline constexpr std::uint8_t kPreparedVersion = 25;
 
@@ -98,6 +100,19 @@ class TfrEMFPages {
   // OutputText); nothing without a loaded page.
   void StorePage(int index);
 
+  // Draws the page scaled from its metrics into the rectangle (device
+  // pixels of the canvas): the page's PaperWidthUnits × PaperHeightUnits
+  // fill it. Sets the engine's document mode to printing. A page that is
+  // not InView releases its objects instead and draws nothing. Objects
+  // whose box, with 10 pixels to spare, lies outside the canvas's clip are
+  // skipped, except on the printer's canvas while it prints and on a
+  // metafile canvas.
+  void DrawPage(int index, Canvas& canvas, const TfrRect& rect);
+  // Hands every object of the page to the current export filter (its
+  // position and the object; a memo then draws its lines to the filter in
+  // export mode), then releases the objects.
+  void ExportPage(int index);
+
   // The topmost object under a point in report units from the page's
   // top-left corner. A click calls the owner's OnObjectClick; an object
   // whose name begins with "URL" is a link: a Tag holding "@" becomes the
@@ -141,6 +156,16 @@ void WritePreparedObject(TfrStream& pageStream, TfrView& view);
 // before stay on the page. Returns the version byte (-1 for an empty
 // stream).
 int ReadPreparedObjects(TfrStream& pageStream, TfrPage& page);
+
+// The rectangle a page is drawn into inside its sheet's rectangle, at
+// `factor` device pixels to the report unit: the sheet itself for a page
+// that keeps its margins, else the printable area inset by the margins.
+TfrRect PageDrawRect(const TfrPreparedPage& page, const TfrRect& sheet, double factor);
+
+// The canvas of the print job that is open: the print run sets it while it
+// prints, and DrawPage draws every object on it. None otherwise.
+Canvas* PrinterCanvas();
+void SetPrinterCanvas(Canvas* canvas);
 
 // The report's prepared pages, created on first use.
 TfrEMFPages& PreparedPagesOf(TfrReport& report);
