@@ -93,6 +93,37 @@ void QtCanvas::StretchImage(const TfrRect& r, const CanvasImage& image) {
   painter_.drawImage(target, shown);
 }
 
+void QtCanvas::SetShapeTools() {
+  const CanvasPen& pen = Pen();
+  if (pen.Style == PenStyle::Clear || pen.Color == clNone) {
+    painter_.setPen(Qt::NoPen);
+  } else {
+    QPen qpen(ToQColor(pen.Color), std::max(1, pen.Width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    if (pen.Style != PenStyle::Solid) {
+      QVector<qreal> dashes = DashPattern(pen.Style);
+      for (qreal& d : dashes) d = d * resolution_ / 96.0 / std::max(1, pen.Width);
+      qpen.setDashPattern(dashes);
+    }
+    painter_.setPen(qpen);
+  }
+  const CanvasBrush& brush = Brush();
+  if (brush.Clear || brush.Color == clNone) painter_.setBrush(Qt::NoBrush);
+  else painter_.setBrush(ToQColor(brush.Color));
+}
+
+void QtCanvas::Polygon(const std::vector<CanvasPoint>& points) {
+  if (points.size() < 2) return;
+  QPolygon polygon;
+  for (const CanvasPoint& p : points) polygon << QPoint(p.X, p.Y);
+  SetShapeTools();
+  painter_.drawPolygon(polygon);
+}
+
+void QtCanvas::Ellipse(const TfrRect& r) {
+  SetShapeTools();
+  painter_.drawEllipse(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top));
+}
+
 const QRawFont& QtCanvas::RawFont(const FaceInfo& face, int pixelHeight, bool bold, bool italic) {
   const QString key = QString::fromStdString(face.Family) + QLatin1Char('|') + QString::number(pixelHeight) +
                       QLatin1Char('|') + QString::number(bold) + QString::number(italic);

@@ -27,6 +27,8 @@ class QtCanvas : public Canvas {
   void Line(int x1, int y1, int x2, int y2) override;
   void FillRect(const TfrRect& r) override;
   void StretchImage(const TfrRect& r, const CanvasImage& image) override;
+  void Polygon(const std::vector<CanvasPoint>& points) override;
+  void Ellipse(const TfrRect& r) override;
 
  protected:
   void DrawText(const PlacedText& text) override;
@@ -34,6 +36,8 @@ class QtCanvas : public Canvas {
  private:
   // The face at a pixel height with the bold and italic asked for: the
   // face's own variant, or one the font engine synthesizes.
+  // The canvas's pen and brush on the painter for shapes.
+  void SetShapeTools();
   const QRawFont& RawFont(const FaceInfo& face, int pixelHeight, bool bold, bool italic);
 
   QPainter& painter_;
