@@ -1,7 +1,6 @@
 // talven report run: prepares a template for its author, over a user
 // dataset of N rows or the rows of a query, and writes the prepared report.
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,10 +15,10 @@
 #include "data/host_connection.h"
 #include "report/engine/band_engine.h"
 #include "report/engine/datasets.h"
-#include "report/engine/output.h"
 #include "report/engine/progress.h"
 #include "report/model/report.h"
 #include "report/model/report_data_set.h"
+#include "report/pages/prepared_pages.h"
 #include "report/template/template.h"
 
 namespace talven::app {
@@ -159,15 +158,9 @@ int RunReport(const Args& args) {
   UiScope uiScope(terminal);
   HeadlessProgress progress(quiet);
   ProgressWindowScope progressScope(progress);
-  TfrMemoryPages pages;
-  if (!PrepareReport(report, pages)) return 1;
-  TfrStream stream;
-  pages.SaveToStream(stream, report.PrinterName, report.Info.InfoGeneratorVersion);
-  std::ofstream file(out, std::ios::binary | std::ios::trunc);
-  file.write(stream.Bytes().data(), static_cast<std::streamsize>(stream.Size()));
-  file.close();
-  if (!file) throw Error("Cannot write " + out);
-  if (!quiet) std::fprintf(stderr, "%d pages\n", pages.PageCount());
+  if (!PrepareReport(report)) return 1;
+  SavePrepared(report, Utf8ToGbk(out));
+  if (!quiet) std::fprintf(stderr, "%d pages\n", PreparedPagesOf(report).PageCount());
   return 0;
 }
 

@@ -15,7 +15,6 @@
 #include "base/text.h"
 #include "report/engine/band_engine.h"
 #include "report/engine/datasets.h"
-#include "report/engine/output.h"
 #include "report/engine/progress.h"
 #include "report/expr/report_scope.h"
 #include "report/model/band_view.h"
@@ -23,6 +22,7 @@
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
 #include "report/model/variables.h"
+#include "report/pages/prepared_pages.h"
 
 namespace talven {
 namespace {
@@ -92,13 +92,14 @@ struct ListReport {
   int row = 0;
 };
 
-void Report(benchmark::State& state, const TfrMemoryPages& pages, double rows) {
+void Report(benchmark::State& state, const TfrEMFPages& pages, double rows) {
   const double n = static_cast<double>(state.iterations());
   state.counters["pages_per_s"] =
       benchmark::Counter(pages.PageCount() * n, benchmark::Counter::kIsRate);
   state.counters["rows_per_s"] = benchmark::Counter(rows * n, benchmark::Counter::kIsRate);
-  state.counters["bytes_per_page"] =
-      static_cast<double>(pages.StreamBytes() + pages.PageCount() * sizeof(TfrMemoryPage)) / pages.PageCount();
+  std::size_t bytes = 0;
+  for (int i = 0; i < pages.PageCount(); ++i) bytes += sizeof(TfrPreparedPage) + pages.PageAt(i).ObjectStream.Size();
+  state.counters["bytes_per_page"] = static_cast<double>(bytes) / pages.PageCount();
   state.counters["pages"] = pages.PageCount();
 }
 
@@ -107,10 +108,10 @@ void BM_Prepare(benchmark::State& state, bool stretched) {
   ListReport list(rows, stretched);
   HeadlessProgress quiet(true);
   ProgressWindowScope scope(quiet);
-  TfrMemoryPages pages;
   for (auto _ : state) {
-    if (!PrepareReport(list.report, pages)) state.SkipWithError("preparation failed");
+    if (!PrepareReport(list.report)) state.SkipWithError("preparation failed");
   }
+  const TfrEMFPages& pages = PreparedPagesOf(list.report);
   Report(state, pages, rows);
 }
 void BM_PrepareList(benchmark::State& state) { BM_Prepare(state, false); }
@@ -127,7 +128,7 @@ void BM_EmitBaseline(benchmark::State& state) {
   for (const auto& view : page.ObjectList)
     if (auto* memo = dynamic_cast<TfrMemoView*>(view.get()); memo != nullptr && memo->Name.rfind("Cell", 0) == 0)
       memos.push_back(memo);
-  TfrMemoryPages pages;
+  TfrEMFPages pages(&list.report);
   for (auto _ : state) {
     TfrReportBinding binding(list.report);
     EngineState().CurrentReport = &list.report;
@@ -136,7 +137,7 @@ void BM_EmitBaseline(benchmark::State& state) {
       if ((list.row - 1) % 30 == 0) pages.AppendPage(page);
       for (TfrMemoView* memo : memos) {
         binding.Scope().ExpandMemo(*memo);
-        WritePreparedObject(pages.PageStream(pages.PageCount() - 1), *memo);
+        WritePreparedObject(pages.PageAt(pages.PageCount() - 1).ObjectStream, *memo);
       }
     }
   }

@@ -20,13 +20,12 @@
 
 namespace talven {
 
-class TfrOutputPages;
 class TfrReport;
 class TfrView;
 
-// Prepares the report into the pages (which are emptied first); true when
-// pages were prepared without cancellation or error.
-bool PrepareReport(TfrReport& report, TfrOutputPages& pages);
+// Prepares the report into its prepared pages (PreparedPagesOf, emptied
+// first); true when pages were prepared without cancellation or error.
+bool PrepareReport(TfrReport& report);
 
 // During a preparation: prints the first band, over all kinds in order,
 // whose band object is named so (any letter case); nothing otherwise.

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "report/engine/output.h"
 #include "report/engine/progress.h"
 #include "report/expr/report_scope.h"
 #include "report/model/band.h"
@@ -19,6 +18,7 @@
 #include "report/model/page.h"
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
+#include "report/pages/prepared_pages.h"
 
 namespace talven {
 
@@ -50,7 +50,7 @@ struct TfrSubreportRun {
 
 class TfrEngineRun {
  public:
-  TfrEngineRun(TfrReport& report, TfrOutputPages& output, TfrProgressWindow& progress);
+  TfrEngineRun(TfrReport& report, TfrEMFPages& output, TfrProgressWindow& progress);
   ~TfrEngineRun();
   TfrEngineRun(const TfrEngineRun&) = delete;
   TfrEngineRun& operator=(const TfrEngineRun&) = delete;
@@ -130,7 +130,7 @@ class TfrEngineRun {
 
  private:
   TfrReport& report_;
-  TfrOutputPages& output_;
+  TfrEMFPages& output_;
   TfrProgressWindow& progress_;
   std::unique_ptr<TfrReportBinding> binding_;
   TfrEngineRun* previous_ = nullptr;

@@ -33,7 +33,7 @@ void ForgetPrintedTexts(TfrBand* band) {
 }
 }  // namespace
 
-TfrEngineRun::TfrEngineRun(TfrReport& report, TfrOutputPages& output, TfrProgressWindow& progress)
+TfrEngineRun::TfrEngineRun(TfrReport& report, TfrEMFPages& output, TfrProgressWindow& progress)
     : report_(report), output_(output), progress_(progress), previous_(active) {
   active = this;
 }
@@ -627,9 +627,9 @@ void ShowBandByName(std::string_view name) {
   if (TfrEngineRun* run = TfrEngineRun::Active()) run->ShowBandByName(name);
 }
 
-bool PrepareReport(TfrReport& report, TfrOutputPages& pages) {
+bool PrepareReport(TfrReport& report) {
   StartRenderEngine();
-  TfrEngineRun run(report, pages, CurrentProgressWindow());
+  TfrEngineRun run(report, PreparedPagesOf(report), CurrentProgressWindow());
   TfrReportHooks savedReportHooks = ReportHooks();
   auto savedDataSource = Hooks().BandDataSourceChanged;
   ReportHooks().ShowBand = [](TfrBand& band) {

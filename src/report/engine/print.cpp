@@ -303,7 +303,7 @@ void TfrEngineRun::Emit(TfrView& view, TfrBand* band, TfrBand* vertical) {
   if (view.BandAlign == baBottom) view.Top = band->Top + band->MaxHeight - view.Height;
   else if (view.BandAlign == baTop) view.Top = band->Top;
   else if (view.BandAlign == baWidth && vertical != nullptr) view.Width = vertical->Width;
-  WritePreparedObject(output_.PageStream(EngineState().PageIndex), view);
+  WritePreparedObject(output_.PageAt(EngineState().PageIndex).ObjectStream, view);
   view.Tag = tag;
   view.Width = width;
 }
@@ -350,7 +350,7 @@ void TfrEngineRun::EmitMemo(TfrMemoView& memo, TfrBand* band, TfrBand* vertical)
     if (suppress)
       for (const std::string& line : memo.OutputText) text += line + "\r\n";
     if (!suppress || text != memo.LastPrintedText) {
-      WritePreparedObject(output_.PageStream(EngineState().PageIndex), memo);
+      WritePreparedObject(output_.PageAt(EngineState().PageIndex).ObjectStream, memo);
       if (suppress) memo.LastPrintedText = text;
     }
     if (continued) DropPrintedLines(memo);

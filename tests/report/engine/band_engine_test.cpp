@@ -490,7 +490,7 @@ TEST_F(BandEngine, ProgressWindowShowsPassesAndItsCancelStopsThePreparation) {
   {
     ProgressWindowScope scope(progress);
     UiScope uiScope(ui);
-    ASSERT_TRUE(PrepareReport(report, pages));
+    ASSERT_TRUE(PrepareReport(report));
   }
   EXPECT_EQ(progress.modalRuns, 1);
   EXPECT_EQ(progress.captions, Strings{"正在准备报表 - Sheet"_gbk});
@@ -504,7 +504,7 @@ TEST_F(BandEngine, ProgressWindowShowsPassesAndItsCancelStopsThePreparation) {
   {
     ProgressWindowScope scope(progress);
     UiScope uiScope(ui);
-    EXPECT_FALSE(PrepareReport(report, pages));
+    EXPECT_FALSE(PrepareReport(report));
   }
   EXPECT_EQ(pages.PageCount(), 3) << "stops at the next check after the cancel";
 }

@@ -14,7 +14,6 @@
 #include "base/ui.h"
 #include "report/engine/band_engine.h"
 #include "report/engine/datasets.h"
-#include "report/engine/output.h"
 #include "report/engine/progress.h"
 #include "report/expr/report_scope.h"
 #include "report/model/band.h"
@@ -25,6 +24,7 @@
 #include "report/model/report.h"
 #include "report/model/subreport_view.h"
 #include "report/model/variables.h"
+#include "report/pages/prepared_pages.h"
 
 namespace talven::testing {
 
@@ -106,25 +106,20 @@ class BandEngineTest : public ::testing::Test {
   bool Prepare() {
     UiScope uiScope(ui);
     ProgressWindowScope progressScope(quiet);
-    return PrepareReport(report, pages);
+    return PrepareReport(report);
   }
 
   // The objects of a prepared page.
   std::vector<PrintedObject> Objects(int page) {
     std::vector<PrintedObject> result;
     TfrStream stream(pages.PageAt(page).ObjectStream.Bytes());
-    EngineState().StreamVersion = stream.ReadU8();
-    while (!stream.AtEnd()) {
-      const int type = stream.ReadU8();
-      const std::string className = type == gtAddIn ? ReadStreamString(stream) : std::string();
-      std::unique_ptr<TfrView> view = MakeObject(type, className);
-      view->StorageMode = smPrinting;
-      view->ReadFromStream(stream);
+    TfrPage printed(256, 2000, 1000, 65535, 0);
+    ReadPreparedObjects(stream, printed);
+    for (const auto& view : printed.ObjectList) {
       PrintedObject o{view->Name, view->Left, view->Top, view->Width, view->Height, {}};
       for (const std::string& line : view->Memo) o.text += (o.text.empty() ? "" : "|") + line;
       result.push_back(o);
     }
-    EngineState().StreamVersion = 25;
     return result;
   }
   // The printed texts of one object name on a page, in order.
@@ -144,7 +139,7 @@ class BandEngineTest : public ::testing::Test {
   TfrComponentOwner form{"Form1"};
   TfrReport report;
   TfrUserDataset data{"frUserDataset1"};
-  TfrMemoryPages pages;
+  TfrEMFPages& pages = PreparedPagesOf(report);
   RecordingUi ui;
   HeadlessProgress quiet{true};
   std::vector<std::string> events;

@@ -13,7 +13,7 @@
 #include "base/ui.h"
 #include "qtui/qt_ui.h"
 #include "report/engine/band_engine.h"
-#include "report/engine/output.h"
+#include "report/pages/prepared_pages.h"
 #include "report/model/band_view.h"
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
@@ -56,8 +56,8 @@ TEST(ProgressForm, PreparationRunsInsideAndCancelStopsIt) {
   RecordingUi ui;
   UiScope uiScope(ui);
   ProgressWindowScope scope(form);
-  TfrMemoryPages pages;
-  EXPECT_FALSE(PrepareReport(report, pages));
+  EXPECT_FALSE(PrepareReport(report));
+  TfrEMFPages& pages = PreparedPagesOf(report);
   EXPECT_TRUE(shownWhilePreparing);
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(caption, ToQt("正在准备报表 - Sheet"_gbk));
