@@ -35,6 +35,13 @@ class BandEngine : public BandEngineTest {
     data.OnNext = [this](TfrDataset&) { ++row; };
     data.OnPrior = [this](TfrDataset&) { --row; };
   }
+  // The program's row number as the variable "V".
+  void AnswerRowAsV() {
+    TrackRows();
+    report.OnGetValue = [this](const std::string& name, Variant& value) {
+      if (name == "V") value = Variant(row);
+    };
+  }
   int row = 0;
 };
 
@@ -284,10 +291,7 @@ TEST_F(BandEngine, SignInSheetEventOrder) {
 }
 
 TEST_F(BandEngine, AggregatesSumCountInvisibleRecordsOnlyWithTheFlag) {
-  TrackRows();
-  report.OnGetValue = [&](const std::string& name, Variant& value) {
-    if (name == "V") value = Variant(row);
-  };
+  AnswerRowAsV();
   for (bool visible : {true, false}) {
     SCOPED_TRACE(visible ? "visible" : "invisible");
     report.ClearPages();
@@ -308,10 +312,7 @@ TEST_F(BandEngine, AggregatesSumCountInvisibleRecordsOnlyWithTheFlag) {
 }
 
 TEST_F(BandEngine, TwoPassesCountEveryRecordOnce) {
-  TrackRows();
-  report.OnGetValue = [&](const std::string& name, Variant& value) {
-    if (name == "V") value = Variant(row);
-  };
+  AnswerRowAsV();
   report.TwoPass = true;
   AddBand(btMasterData, "MasterData1", 20, 20, "frUserDataset1");
   AddBand(btReportSummary, "Summary1", 60, 20);
@@ -338,11 +339,8 @@ TEST_F(BandEngine, AggregatesOverNoRecord) {
   EXPECT_EQ(Texts(0, "Count"), Strings{"0"});
 }
 
-TEST_F(BandEngine, AMasterFooterSumStartsAgainAfterItPrinted) {
-  TrackRows();
-  report.OnGetValue = [&](const std::string& name, Variant& value) {
-    if (name == "V") value = Variant(row);
-  };
+TEST_F(BandEngine, AFooterSumStartsAgainForEachRunOfItsData) {
+  AnswerRowAsV();
   // Detail rows under two master records: the detail footer sums each run.
   AddBand(btMasterData, "MasterData1", 20, 20, "2");
   AddBand(btDetailData, "DetailData1", 60, 20, "frUserDataset1");
