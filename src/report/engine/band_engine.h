@@ -27,6 +27,10 @@ class TfrView;
 // first); true when pages were prepared without cancellation or error.
 bool PrepareReport(TfrReport& report);
 
+// The engine start of the band engine, idempotent: fills the report
+// actions' PrepareReport, through which the preview prepares again.
+void StartBandEngine();
+
 // During a preparation: prints the first band, over all kinds in order,
 // whose band object is named so (any letter case); nothing otherwise.
 void ShowBandByName(std::string_view name);

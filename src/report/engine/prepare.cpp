@@ -14,6 +14,7 @@
 #include "report/expr/parser.h"
 #include "report/expr/values.h"
 #include "report/model/memo_view.h"
+#include "report/pages/report_actions.h"
 #include "report/render/canvas.h"
 #include "report/render/paint.h"
 #include "report/render/render_view.h"
@@ -626,6 +627,8 @@ void TfrEngineRun::ShowBandByName(std::string_view name) {
 void ShowBandByName(std::string_view name) {
   if (TfrEngineRun* run = TfrEngineRun::Active()) run->ShowBandByName(name);
 }
+
+void StartBandEngine() { ReportActions().PrepareReport = [](TfrReport& report) { return PrepareReport(report); }; }
 
 bool PrepareReport(TfrReport& report) {
   StartRenderEngine();

@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "engine_fixture.h"
+#include "report/pages/report_actions.h"
 #include "report/template/template.h"
 
 namespace talven {
@@ -399,6 +400,18 @@ TEST_F(BandEngine, APageWithPrintToPrevPageContinuesOnTheSameOutputPage) {
   std::vector<std::string> placed;
   for (const PrintedObject& o : Objects(0)) placed.push_back(o.text + "@" + std::to_string(o.top));
   EXPECT_EQ(placed, (Strings{"a1@0", "a2@20", "a3@40", "b1@60", "b2@80"}));
+}
+
+TEST_F(BandEngine, ThePreviewPreparesAgainThroughTheReportActions) {
+  AddBand(btMasterData, "MasterData1", 20, 20, "2");
+  AddMemo("Row", 0, 20, 100, 20, {"[LINE#]"});
+  StartBandEngine();
+  ASSERT_TRUE(ReportActions().PrepareReport);
+  UiScope uiScope(ui);
+  ProgressWindowScope progressScope(quiet);
+  EXPECT_TRUE(ReportActions().PrepareReport(report));
+  EXPECT_EQ(Texts(0, "Row"), (Strings{"1", "2"}));
+  ReportActions().PrepareReport = nullptr;
 }
 
 TEST_F(BandEngine, AManualBuildPrintsTheBandsItShowsByName) {
