@@ -357,9 +357,16 @@ void PlayEmf(Player& pl, std::string_view d) {
     std::string_view rec = d.substr(at, size);
     at += size;
     if (type == U_EMR_EOF) break;
-    if (type != U_EMR_HEADER && !U_emf_record_safe(record)) continue;
+    // A font record may stop after the plain logical font (92 bytes), which
+    // the record check takes for short.
+    if (type == U_EMR_EXTCREATEFONTINDIRECTW ? size < 104 : type != U_EMR_HEADER && !U_emf_record_safe(record))
+      continue;
     Bytes r{rec};
+    // A metafile that counts its handles short still gets the objects it
+    // creates (up to the format's 65535).
     auto object = [&](std::uint32_t index) -> GdiObject* {
+      if (index >= pl.objects.size() && index < 65536 && type != U_EMR_SELECTOBJECT && type != U_EMR_DELETEOBJECT)
+        pl.objects.resize(index + 1);
       return index < pl.objects.size() ? &pl.objects[index] : nullptr;
     };
     auto points = [&](std::size_t from, bool small, std::size_t count) {
