@@ -1,6 +1,9 @@
 // talven report run: prepares a template for its author, over a user
 // dataset of N rows or the rows of a query, and writes the prepared report.
+#include <QGuiApplication>
+
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -18,7 +21,9 @@
 #include "report/engine/progress.h"
 #include "report/model/report.h"
 #include "report/model/report_data_set.h"
+#include "report/model/rich_view.h"
 #include "report/pages/prepared_pages.h"
+#include "report/print/printer.h"
 #include "report/template/template.h"
 
 namespace talven::app {
@@ -83,6 +88,15 @@ class TerminalUi : public HeadlessUi {
   }
 };
 
+// Rich text is laid out with Qt's fonts, which need a QGuiApplication; a
+// report without rich text runs without one.
+bool HoldsRichText(TfrReport& report) {
+  for (int i = 0; i < report.TemplatePages.Count(); ++i)
+    for (const auto& view : report.TemplatePages[i].ObjectList)
+      if (dynamic_cast<const TfrRichView*>(view.get()) != nullptr) return true;
+  return false;
+}
+
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -129,10 +143,20 @@ int RunReport(const Args& args) {
   if (!url.empty() && rows >= 0) return UsageError("report run: --rows or --db, not both");
   if (!EndsWith(out, ".frp")) return UsageError("report run: --out must name a .frp file");
 
+  StartReportEngine();
   TfrComponentOwner form("Form1");
   TfrReport report;
   form.Insert(report);
   if (!LoadTemplateFile(report, Utf8ToGbk(templateFile))) throw Error("Template not found: " + templateFile);
+  int argc = 1;
+  char name[] = "talven";
+  char* argv[] = {name, nullptr};
+  std::unique_ptr<QGuiApplication> gui;
+  if (HoldsRichText(report)) {
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+      setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    gui = std::make_unique<QGuiApplication>(argc, argv);
+  }
   if (twoPass) report.TwoPass = true;
   report.OnGetValue = [&variables](const std::string& name, Variant& value) {
     for (const auto& [n, v] : variables)

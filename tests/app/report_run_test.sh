@@ -55,4 +55,26 @@ fi
 grep -q '计算时发生错误' "$work/err"
 grep -q '对象: Row' "$work/err"
 test ! -e "$work/bad.frp"
+# A rich text: prepared with a QGuiApplication of its own (off screen), its
+# brackets evaluated inside the formatting.
+rtf='{\rtf1\ansi\ansicpg936{\fonttbl{\f0\fcharset134 SimSun;}}\f0\b [title]\b0  No.[LINE#]}'
+cat > "$work/rich.json" <<JSON
+{"pages": [{"Name": "Page1", "Size": 9, "TopMargin": 36, "BottomMargin": 36, "objects": [
+  {"class": "TfrBandView", "Name": "MasterData1", "BandKind": 5, "Top": 100, "Height": 30,
+   "DataSource": "frUserDataset1"},
+  {"class": "TfrRichView", "Name": "Rich1", "Left": 36, "Top": 100, "Width": 300, "Height": 30,
+   "RichText": "$(printf '%s' "$rtf" | base64 -w0)"}
+]}]}
+JSON
+"$talven" template build "$work/rich.json" -o "$work/rich.frf"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  "$talven" report run "$work/rich.frf" --rows 3 --var title=签到表 --quiet --out "$work/rich.frp"
+"$talven" frp dump "$work/rich.frp" | python3 -c '
+import base64, json, sys
+texts = [base64.b64decode(o["RichText"]) for p in json.load(sys.stdin)["pages"] for o in p["objects"] if "RichText" in o]
+assert len(texts) == 3, texts
+for i, t in enumerate(texts, 1):
+    assert b"\\b \\'"'"'c7\\'"'"'a9\\'"'"'b5\\'"'"'bd\\'"'"'b1\\'"'"'ed" in t, t  # 签到表, bold
+    assert (" No.\\plain\\f0\\fs24 %d" % i).encode() in t, t
+'
 echo "report run: ok"

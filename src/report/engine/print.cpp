@@ -14,6 +14,7 @@
 #include "report/render/canvas.h"
 #include "report/render/memo_layout.h"
 #include "report/render/paint.h"
+#include "report/render/render_view.h"
 
 namespace talven {
 
@@ -291,6 +292,13 @@ void TfrEngineRun::Emit(TfrView& view, TfrBand* band, TfrBand* vertical) {
     EmitMemo(*memo, band, vertical);
     return;
   }
+  // A continued part is one emit: the next part is marked again.
+  struct ResetEvalState {
+    TfrStretcheable* view;
+    ~ResetEvalState() {
+      if (view != nullptr) view->EvalState = 0;
+    }
+  } reset{dynamic_cast<TfrStretcheable*>(&view)};
   SettleBandAlign(view, ScratchCanvas());
   view.OutputText = view.Memo;
   LoadBoundField(view);
@@ -303,7 +311,15 @@ void TfrEngineRun::Emit(TfrView& view, TfrBand* band, TfrBand* vertical) {
   if (view.BandAlign == baBottom) view.Top = band->Top + band->MaxHeight - view.Height;
   else if (view.BandAlign == baTop) view.Top = band->Top;
   else if (view.BandAlign == baWidth && vertical != nullptr) view.Width = vertical->Width;
-  WritePreparedObject(output_.PageAt(EngineState().PageIndex).ObjectStream, view);
+  auto write = [&] { WritePreparedObject(output_.PageAt(EngineState().PageIndex).ObjectStream, view); };
+  try {
+    if (const TfrViewRenderer* r = FindViewRenderer(view.ClassName()); r != nullptr && r->Emit) r->Emit(view, write);
+    else write();
+  } catch (...) {
+    view.Tag = tag;
+    view.Width = width;
+    throw;
+  }
   view.Tag = tag;
   view.Width = width;
 }

@@ -13,6 +13,7 @@
 #include "report/expr/resolver.h"
 #include "report/expr/values.h"
 #include "report/model/memo_view.h"
+#include "report/model/rich_view.h"
 #include "report/model/subreport_view.h"
 
 namespace talven {
@@ -38,6 +39,13 @@ Variant StartValue(char function) {
 
 std::string NoFitMessage(const TfrBand* band) {
   return "带区\""_gbk + (band != nullptr ? band->Name : std::string()) + "\"在空白页上也放不下"_gbk;
+}
+
+// Memos and rich texts continue their text across the pieces of a split
+// band; other stretching objects (lines) print once, at the band's final
+// height.
+bool HasText(const TfrView& view) {
+  return dynamic_cast<const TfrMemoView*>(&view) != nullptr || dynamic_cast<const TfrRichView*>(&view) != nullptr;
 }
 
 }  // namespace
@@ -75,6 +83,9 @@ void TfrEngineRun::PrintSplit(TfrBand* b) {
   for (TfrView* view : b->Objects)
     if (view->ParentBand == b && dynamic_cast<TfrSubReportView*>(view) == nullptr)
       pieces.push_back({view, view->Left, view->Top, view->Width, view->Height});
+  // A rich text's parts count from its first character.
+  for (Piece& p : pieces)
+    if (auto* rich = dynamic_cast<TfrRichView*>(p.view)) rich->PartStart = rich->PartEnd = 0;
   for (Piece& p : pieces)
     if (p.view->BandAlign == baBottom) p.view->Top = b->PrintedHeight - p.view->Height;
   const int columnFooter = page.KindBands[btColumnFooter]->Height;
@@ -117,7 +128,7 @@ void TfrEngineRun::PrintSplit(TfrBand* b) {
           if (stretching->MinimumHeight() < p.view->Height) {
             if (!p.started) EvaluateForSplit(*p.view);
             p.started = true;
-            if (auto* memo = dynamic_cast<TfrMemoView*>(p.view)) memo->EvalState = 2;
+            stretching->EvalState = 2;
             if (!PrintOne(b, *p.view, shift, nullptr)) return;
             progress = true;
           }
@@ -145,11 +156,11 @@ void TfrEngineRun::PrintSplit(TfrBand* b) {
             if (bottom < room) {
               v.Top = 0;
               v.Height = bottom;
-              if (v.Stretched() && stretching && dynamic_cast<TfrMemoView*>(&v) == nullptr) {
+              if (v.Stretched() && stretching && !HasText(v)) {
                 p.deferred = true;
               } else {
                 if (!p.started) EvaluateForSplit(v);
-                if (auto* memo = dynamic_cast<TfrMemoView*>(&v)) memo->EvalState = 2;
+                if (auto* st = dynamic_cast<TfrStretcheable*>(&v)) st->EvalState = 2;
                 if (!PrintOne(b, v, shift, nullptr)) break;
               }
               p.pending = false;

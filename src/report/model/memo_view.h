@@ -43,11 +43,9 @@ class TfrMemoView : public TfrStretcheable {
   std::int32_t LineSpacing = 2;
   std::int32_t CharSpacing = 0;
 
-  // Run-time fields: the highlight condition in postfix form, the evaluation
-  // state (0 not yet, 1 evaluated, 2 a continued part), measuring only, and
-  // the text printed last (Suppress).
+  // Run-time fields: the highlight condition in postfix form, measuring
+  // only, and the text printed last (Suppress).
   std::string HighlightPostfix;
-  int EvalState = 0;
   bool FitOnly = false;
   std::string LastPrintedText;
   // Text layout: the text to draw carries layout marks already, the height

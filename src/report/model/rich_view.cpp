@@ -9,8 +9,6 @@ namespace {
 
 using props::Is;
 
-constexpr std::uint16_t flRichTextOnly = 0x010;
-
 }  // namespace
 
 TfrRichView::TfrRichView() {

@@ -17,6 +17,16 @@ class TfrRichView : public TfrStretcheable {
   // The rich text in Rich Text Format.
   std::string RichText;
 
+  // Run-time fields of printing: the character positions of the part the
+  // current continued part prints ([PartStart, PartEnd)), and where
+  // formatting starts.
+  int PartStart = 0, PartEnd = 0;
+  int FormatFrom = 0;
+
+  // Brackets in the text are printed as they stand.
+  bool TextOnly() const { return (Flags & flRichTextOnly) != 0; }
+  static constexpr std::uint16_t flRichTextOnly = 0x010;
+
   // "Lines" reads and writes the rich text itself.
   void SetPropertyValue(std::string_view name, const Variant& value) override;
   Variant GetPropertyValue(std::string_view name) override;

@@ -161,6 +161,11 @@ class TfrControl : public TfrView {
 // An object whose height can follow its content.
 class TfrStretcheable : public TfrView {
  public:
+  // Run-time: 0 not evaluated yet, 1 a memo's text evaluated while it was
+  // measured, 2 the object is being printed as a continued part of a split
+  // band.
+  int EvalState = 0;
+
   // The height the whole content needs, the height of the smallest part that
   // can stand on a page, and the height of what is left after a split.
   virtual std::int32_t ContentHeight() = 0;

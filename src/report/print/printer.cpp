@@ -10,6 +10,7 @@
 #include "report/engine/band_engine.h"
 #include "report/expr/report_scope.h"
 #include "report/render/render_view.h"
+#include "report/rich/rich_render.h"
 
 namespace talven {
 
@@ -285,6 +286,7 @@ TfrPrinter& StartReportEngine(PrinterSystem* system) {
   SetEngineDefaultPaperCode(!printer.IsVirtual() && printer.DeviceSettings() ? printer.CurPaperCode() : 9);
   StartExpressionEngine();
   StartRenderEngine();
+  StartRichEngine();
   StartBandEngine();
   SetEngineReady(true);
   return printer;

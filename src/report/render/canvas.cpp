@@ -102,6 +102,22 @@ void Canvas::TextOut(int x, int y, std::string_view text, const std::optional<Tf
   DrawText(placed);
 }
 
+void Canvas::GlyphsOut(std::string_view text, std::vector<PlacedChar> chars, const TfrRect& bounds,
+                       const std::optional<TfrRect>& clip) {
+  EnsureMeasure();
+  PlacedText placed;
+  placed.Text = std::string(text);
+  placed.Measure = measure_;
+  placed.Font = font_;
+  placed.Font.PixelHeight = fontHeight_;
+  placed.X = bounds.Left;
+  placed.Y = bounds.Top;
+  placed.Bounds = bounds;
+  placed.Clip = clip;
+  placed.Chars = std::move(chars);
+  DrawText(placed);
+}
+
 void Canvas::Polyline(const std::vector<CanvasPoint>& points) {
   for (std::size_t i = 1; i < points.size(); ++i) Line(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
 }

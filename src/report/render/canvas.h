@@ -127,6 +127,11 @@ class Canvas {
   // cell; for text turned by 90° the cell runs upward from it).
   void TextOut(int x, int y, std::string_view text, const std::optional<TfrRect>& clip = std::nullopt,
                bool rightToLeft = false);
+  // Text laid out outside the canvas (rich text): the characters of the
+  // text, each at its given baseline position, with the current font;
+  // bounds is the cell of the whole text. Drawn as TextOut draws.
+  void GlyphsOut(std::string_view text, std::vector<PlacedChar> chars, const TfrRect& bounds,
+                 const std::optional<TfrRect>& clip = std::nullopt);
   // A line in the current pen.
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // A rectangle filled with the current brush (no outline).

@@ -27,6 +27,11 @@ struct TfrViewRenderer {
   // Heights of a stretching class; empty: the design height (and nothing
   // remaining).
   std::function<std::int32_t(TfrStretcheable& view, TfrHeightKind kind)> Height;
+  // A class's own step of emitting an object into a prepared page, called
+  // once the object is evaluated, visible and placed: it puts its printed
+  // form in place, calls write, and puts the object back after. Empty: the
+  // object is written as it stands.
+  std::function<void(TfrView& view, const std::function<void()>& write)> Emit;
 };
 
 // Registers (or replaces) the drawing of a class.
