@@ -150,9 +150,11 @@ RichLayout::RichLayout(const QTextDocument& doc, int from, int widthTwips) {
     for (int i = 0;; ++i) {
       QTextLine line = piece->layout.createLine();
       if (!line.isValid()) break;
-      const double first = i == 0 ? indent : 0;
-      line.setLineWidth(std::clamp(width - left - right - first, 1.0, static_cast<double>(kMaxWidthTwips)));
-      line.setPosition(QPointF(left + first, 0));
+      // Indents never take a line out of the area.
+      const double x = std::max(0.0, left + (i == 0 ? indent : 0));
+      const double end = width - std::max(0.0, right);
+      line.setLineWidth(std::clamp(end - x, 1.0, static_cast<double>(kMaxWidthTwips)));
+      line.setPosition(QPointF(x, 0));
       const double natural = line.ascent() + line.descent();
       double h = natural;
       switch (bf.lineHeightType()) {

@@ -211,6 +211,23 @@ TEST_F(RichTest, DrawingPutsTheRunsWhereTheLayoutSaysInTheirFontsAndColours) {
   EXPECT_GE(texts.size(), 8u) << "the paragraph wraps";
 }
 
+TEST_F(RichTest, IndentsNeverTakeALineOutOfTheArea) {
+  EngineState().DocMode = TfrDocMode::Printing;
+  TfrRichView r;
+  Place(r, 100, 200, Rtf("\\pard\\li100\\fi-400\\f0\\fs20 " + Hex("一二三四五六七八九") + "\\par\\pard\\li-300\\ri-900 " +
+                            Hex("十一十二十三十四十五")));
+  r.Left = 20;
+  RecordingCanvas recording(ProductionMetrics());
+  RenderView(r, recording);
+  std::string shown;
+  for (const PlacedText& t : recording.Texts()) {
+    shown += GbkToUtf8(t.Text);
+    EXPECT_GE(t.Bounds.Left, 20 + 2);
+    EXPECT_LE(t.Bounds.Right, 20 + 100 + 1 - 2);
+  }
+  EXPECT_EQ(shown, "一二三四五六七八九十一十二十三十四十五");
+}
+
 TEST_F(RichTest, APictureAndAPdfShowTheRichText) {
   EngineState().DocMode = TfrDocMode::Printing;
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "talven_rich_test";
