@@ -11,7 +11,6 @@
 #include <QPdfWriter>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -28,6 +27,7 @@
 #include "report/rich/rich_layout.h"
 #include "report/rich/rich_render.h"
 #include "rich_fixture.h"
+#include "support/pdf_text.h"
 
 namespace talven {
 namespace {
@@ -269,13 +269,8 @@ TEST_F(RichTest, APictureAndAPdfShowTheRichText) {
     r.DrawScaleX = r.DrawScaleY = 600 / 96.0;
     RenderView(r, canvas);
   }
-  const std::string command = "pdftotext -enc UTF-8 '" + pdf + "' -";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string text;
-  char buffer[512];
-  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0);
+  const auto [text, ok] = PdfText(pdf);
+  EXPECT_TRUE(ok);
   for (const char* part : {"考场签到表", "第1页", "Room 101, Signature", "请考生按准考证号入座"})
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 }

@@ -19,6 +19,7 @@
 #include "report/model/prepare_state.h"
 #include "report/render/memo_layout.h"
 #include "report/render/render_view.h"
+#include "support/pdf_text.h"
 
 namespace talven {
 namespace {
@@ -104,13 +105,8 @@ TEST_F(QtCanvasTest, APageInAPdfGivesItsChineseTextBack) {
     turned.DrawScaleX = turned.DrawScaleY = 600 / 96.0;
     RenderView(turned, canvas);
   }
-  const std::string command = "pdftotext -enc UTF-8 '" + pdf + "' -";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string text;
-  char buffer[512];
-  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0);
+  const auto [text, ok] = PdfText(pdf);
+  EXPECT_TRUE(ok);
   EXPECT_NE(text.find("准考证号 考生姓名 Signature"), std::string::npos) << text;
   EXPECT_NE(text.find("竖排文字"), std::string::npos) << text;
   std::filesystem::remove_all(dir);
