@@ -72,13 +72,28 @@ const char* IconvName(int codePage) {
   }
 }
 
+// One converter a code page, opened on first use and closed at exit.
+class Converters {
+ public:
+  ~Converters() {
+    for (auto& [codePage, cd] : open_)
+      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+  iconv_t For(int codePage) {
+    auto it = open_.find(codePage);
+    if (it == open_.end()) it = open_.emplace(codePage, iconv_open("UTF-16LE", IconvName(codePage))).first;
+    return it->second;
+  }
+
+ private:
+  std::map<int, iconv_t> open_;
+};
+
 // Bytes of a code page other than GBK through iconv; a byte it cannot read
 // becomes U+FFFD and reading goes on after it.
 QString DecodeWithIconv(int codePage, std::string_view bytes) {
-  static std::map<int, iconv_t> converters;
-  auto it = converters.find(codePage);
-  if (it == converters.end()) it = converters.emplace(codePage, iconv_open("UTF-16LE", IconvName(codePage))).first;
-  iconv_t cd = it->second;
+  static Converters converters;
+  iconv_t cd = converters.For(codePage);
   if (cd == reinterpret_cast<iconv_t>(-1)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   QString out;
@@ -307,7 +322,12 @@ void RtfReader::Flush() {
 }
 
 void RtfReader::EndFontEntry() {
-  if (fontEntry_ >= 0 && !fontNameDone_) fonts_[fontEntry_].name = fonts_[fontEntry_].name.trimmed();
+  if (fontEntry_ >= 0 && !fontNameDone_) {
+    // A family name is one line of printable characters.
+    QString& name = fonts_[fontEntry_].name;
+    name.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F || c == QLatin1Char(';'); });
+    name = Sanitized(name).trimmed();
+  }
   fontNameDone_ = true;
 }
 

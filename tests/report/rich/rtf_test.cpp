@@ -117,6 +117,7 @@ TEST(Rtf, DamagedInputGivesWhatCouldBeRead) {
       "{\\rtf1{\\fonttbl{\\f99999999999\\fcharset134 x",
       "{\\rtf1{\\colortbl;\\red999\\green-5;}\\cf99999999 a\\highlight-1 b}",
       "{\\rtf1\\f0\\'d6}",
+      "{\\rtf1{\\fonttbl{\\f0 A\\'\tB\\u59?C;}}\\f0 x}",  // a tab and a ";" in a family name
       std::string("{\\rtf1 a") + '\0' + "b\x01\x7f\\u0 \\u-1 \\u55296?x\\u65532?}",
   };
   EnsureGuiApplication();
@@ -132,7 +133,7 @@ TEST(Rtf, DamagedInputGivesWhatCouldBeRead) {
   ReadRtf(cases[0], deep);
   EXPECT_EQ(PlainText(deep), "deep");
   QTextDocument surrogate;
-  ReadRtf(cases[11], surrogate);
+  ReadRtf(cases[12], surrogate);
   EXPECT_EQ(PlainText(surrogate), "ab\xef\xbf\xbdx\xef\xbf\xbd");
 }
 
