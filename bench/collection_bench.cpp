@@ -48,7 +48,8 @@ void BM_RoomQueriesAlone(benchmark::State& state) {
       for (const char* p : {"KCH", "KCH1", "KCH2"}) c.report.SetParam(p, room);
       c.report.Open();
       c.temp.Close();
-      c.temp.SetCommandText(MergedRoomQuery(c.report.IsEmpty() ? "" : c.report.FieldByName("kch").AsString()));
+      c.temp.SetCommandText(
+          MergedRoomQuery(c.report.IsEmpty() ? "" : c.report.FieldByName("kch").AsString(), centre));
       c.temp.Open();
     }
   }

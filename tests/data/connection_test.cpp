@@ -90,7 +90,7 @@ TEST(HostConnection, BothRoutesAnswerEveryQueryOfTheModuleWithTheSameRows) {
       {test::RoomListQuery(1), {{"DM", centre.substr(0, 2)}}},
       {test::RoomListQuery(2), {{"DM", city}}},
       {test::RoomListQuery(3), {{"DM", centre}}},
-      {test::MergedRoomQuery(""), {}},
+      {test::MergedRoomQuery("", centre), {}},
   };
   // The candidate and merged-room queries for every room of the first
   // centre: ordinary rooms, the host room, the empty room, the room of an
@@ -105,7 +105,7 @@ TEST(HostConnection, BothRoutesAnswerEveryQueryOfTheModuleWithTheSameRows) {
     for (const char* name : {"DM", "DM1", "DM2", "DM3", "DM4"}) params.emplace_back(name, centre);
     for (const char* name : {"KCH", "KCH1", "KCH2"}) params.emplace_back(name, room);
     queries.push_back({test::kCandidateQuery, params});
-    queries.push_back({test::MergedRoomQuery(room), {}});
+    queries.push_back({test::MergedRoomQuery(room, centre), {}});
     withCandidates += Take(*sqlite, test::kCandidateQuery, params).cells.empty() ? 0 : 1;
   }
   EXPECT_EQ(withCandidates, rooms.cells.size() / width - 1);  // all but the empty room

@@ -18,12 +18,12 @@ namespace {
 // The room list of centre 110101 as the window lists it, and the two
 // queries of the collection.
 struct Collection {
-  explicit Collection(std::string_view extraSql = {}) {
+  explicit Collection(std::string_view extraSql = {}, const std::string& centre = "110101") {
     test::MakeExamFixture(dir.File("exam.db"), extraSql);
     connection = HostConnection::Open(test::SqliteUrl(dir.File("exam.db")));
     for (DataSet* d : {&list, &report, &temp}) d->SetConnection(connection.get());
-    list.SetCommandText(
-        "select kddm 考点代码, bskch 笔试考场号 from v_bskc where kddm='110101' order by bskch"_gbk);
+    list.SetCommandText("select kddm 考点代码, bskch 笔试考场号 from v_bskc where kddm='"_gbk + centre +
+                        "' order by bskch"_gbk);
     list.Open();
   }
   // Collects with the range texts; the last one may change during the walk.
@@ -124,10 +124,42 @@ TEST(Collection, FailuresKeepWhatWasCollected) {
   EXPECT_NE(ErrorOf([&] { c.Run("1", "1"); }), "(no error)");
 }
 
+// Room numbers repeat across test centres: 320101 has a room 14002 of its
+// own, with a location of its own, while 14002 is a host room in 110101.
+constexpr std::string_view kSharedHostNumber =
+    "insert into t_bskc values ('320101','14002',2,'B3',30);"
+    "insert into t_bskcsy values ('320101','14002','南楼3');"
+    "insert into t_ksxx values ('320101140201','B1','甲','1','1990-01-01','1','320101','14','14002',1,'0'),"
+    "('320101140202','B2','乙','1','1990-01-01','2','320101','14','14002',2,'0');";
+
+TEST(Collection, AHostRoomKeepsToItsOwnCentre) {
+  Collection host(kSharedHostNumber);
+  host.Run("2", "2");
+  EXPECT_EQ(host.Column("zkzh"), (std::vector<std::string>{"110101140300", "110101140301", "110101150100",
+                                                           "110101150101", "110101150102"}));
+  EXPECT_EQ(host.Column("kcwz"), std::vector<std::string>(5, "一号楼102"));
+  EXPECT_EQ(host.Column("rs"), std::vector<std::string>(5, "5"));
+
+  // The other centre's 14002 is an ordinary room: its own level-language,
+  // not the host's merged codes.
+  Collection other(kSharedHostNumber, "320101");
+  other.Run("2", "2");
+  EXPECT_EQ(other.Column("kch"), std::vector<std::string>(2, "14002"));
+  EXPECT_EQ(other.Column("jbyy"), std::vector<std::string>(2, "二级C语言"));
+  EXPECT_EQ(other.Column("kcwz"), std::vector<std::string>(2, "南楼3"));
+}
+
+TEST(Collection, ARoomWithoutALocationRowPrintsItsCandidates) {
+  Collection c("delete from t_bskcsy where kddm='110101' and bskch in ('14001','14002');");
+  c.Run("1", "2");
+  ASSERT_EQ(c.table.RecordCount(), 28 + 5);
+  EXPECT_EQ(c.Column("kcwz"), std::vector<std::string>(28 + 5, ""));
+}
+
 TEST(Collection, QueryTexts) {
   EXPECT_EQ(CandidateQuery(), test::kCandidateQuery);
-  EXPECT_EQ(MergedRoomQuery(""), "select * from t_bshhkc where hhkch =''");
-  EXPECT_EQ(MergedRoomQuery("14'2"), "select * from t_bshhkc where hhkch ='14''2'");
+  EXPECT_EQ(MergedRoomQuery("", "110101"), "select * from t_bshhkc where hhkch ='' and kddm='110101'");
+  EXPECT_EQ(MergedRoomQuery("14'2", "11'01"), "select * from t_bshhkc where hhkch ='14''2' and kddm='11''01'");
 }
 
 }  // namespace
