@@ -23,6 +23,8 @@
 #include "qtui/qt_ui.h"
 #include "host/room_grid.h"
 #include "host/tree_images.h"
+#include "report/engine/progress.h"
+#include "report/print/progress_form.h"
 #include "rooms/filter_form.h"
 
 namespace talven {
@@ -184,6 +186,9 @@ void TTALVEN_Form::BitBtn1Click() {
 }
 
 void TTALVEN_Form::BitBtn9Click() {
+  // The preparation runs inside the progress window, whose 取消 stops it.
+  TfrProgressForm progress(this);
+  ProgressWindowScope progressScope(progress);
   RunShowingErrors([&] { logic_->BitBtn9Click(); });
 }
 
