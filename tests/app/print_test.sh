@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# talven print on a small demo installation: the sheets as a user gets them
+# (read back from the file), and the failures, which print the window's
+# message, exit 1 and leave nothing at --out.
+set -euo pipefail
+talven="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+"$talven" demo-db --out "$work" --rooms-per-centre 4 --candidates-per-room 34 >/dev/null 2>&1
+
+"$talven" print --home "$work" --quiet --out "$work/sheets.frp"
+test -s "$work/sheets.frp"
+grep -qa "$(printf '\xc8\xab\xb9\xfa\xe3\xfc\xcd\xbc\xbf\xbc\xca\xd4')" "$work/sheets.frp"   # 全国泓图考试 in GBK
+test -z "$(find "$work" -name '.*.part')"
+
+# Failures: the message, exit 1, no file.
+expect_failure() {
+  local message="$1"
+  shift
+  if "$talven" print --home "$work" --quiet "$@" --out "$work/bad.frp" 2> "$work/err"; then
+    echo "print $* succeeded"
+    exit 1
+  fi
+  grep -q -- "$message" "$work/err" || { echo "print $*: $(cat "$work/err")"; exit 1; }
+  test ! -e "$work/bad.frp"
+  test -z "$(find "$work" -name '.*.part')"
+}
+expect_failure "没有考点 999999" --centre 999999
+expect_failure "'x' is not a valid integer value" --from x
+expect_failure "没有可打印的签到表" --from 3 --to 2
+expect_failure "Database file not found" --db "sqlite:$work/missing.db"
+cp "$work/sheets.frp" "$work/bad.frp"
+if "$talven" print --home "$work" --quiet --centre 999999 --out "$work/bad.frp" 2>/dev/null; then exit 1; fi
+cmp -s "$work/sheets.frp" "$work/bad.frp"   # an older file of that name stays as it was
+rm "$work/bad.frp"
+sqlite3 "$work/exam.db" "delete from t_bskc where kddm='110102'"
+expect_failure "考点 110102 没有笔试考场" --centre 110102
+sqlite3 "$work/exam.db" "update t_setting set ParamValue='2' where ParamName='jb'"
+expect_failure "请选择一个考点！"
+echo "print: ok"
