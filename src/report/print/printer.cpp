@@ -225,7 +225,9 @@ void TfrPrinter::ApplySettings() {
 bool TfrPrinter::PaperMatches(int code, int width, int height, int bin, int orientation) const {
   if (code != paperCode_) return false;
   if (code == kCustomPaper)
-    return std::abs(width - paperWidth_) <= 1 && std::abs(height - paperHeight_) <= 1 && orientation == orientation_;
+    // Sizes read from files may be anything: compared without overflow.
+    return std::abs(static_cast<long long>(width) - paperWidth_) <= 1 &&
+           std::abs(static_cast<long long>(height) - paperHeight_) <= 1 && orientation == orientation_;
   return orientation == orientation_ && (bin == bin_ || bin == -1);
 }
 

@@ -46,6 +46,11 @@ struct CanvasBrush {
   bool operator==(const CanvasBrush&) const = default;
 };
 
+struct CanvasPoint {
+  int X = 0, Y = 0;
+  bool operator==(const CanvasPoint&) const = default;
+};
+
 // One text output, laid out: where every character goes.
 struct PlacedChar {
   std::uint16_t Code = 0;  // GBK code: a byte, or lead << 8 | trail
@@ -123,8 +128,15 @@ class Canvas {
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // A rectangle filled with the current brush (no outline).
   virtual void FillRect(const TfrRect& r) = 0;
-  // A picture stretched into the rectangle.
+  // A picture stretched into the rectangle (a rectangle given right to left
+  // or bottom up mirrors it).
   virtual void StretchImage(const TfrRect& r, const CanvasImage& image) = 0;
+  // Connected lines in the current pen.
+  virtual void Polyline(const std::vector<CanvasPoint>& points);
+  // A closed figure filled with the current brush and outlined with the
+  // current pen; an ellipse inside a rectangle likewise.
+  virtual void Polygon(const std::vector<CanvasPoint>& points) = 0;
+  virtual void Ellipse(const TfrRect& r) = 0;
 
   // The placement of a text output, as TextOut draws it.
   PlacedText Place(int x, int y, std::string_view text) const;
@@ -157,6 +169,9 @@ class MeasuringCanvas : public Canvas {
   void Line(int, int, int, int) override {}
   void FillRect(const TfrRect&) override {}
   void StretchImage(const TfrRect&, const CanvasImage&) override {}
+  void Polyline(const std::vector<CanvasPoint>&) override {}
+  void Polygon(const std::vector<CanvasPoint>&) override {}
+  void Ellipse(const TfrRect&) override {}
 
  protected:
   void DrawText(const PlacedText&) override {}
