@@ -104,19 +104,78 @@ void PixelCanvas::Line(int x1, int y1, int x2, int y2) {
   }
 }
 
-void PixelCanvas::StretchImage(const TfrRect& r, const CanvasImage& image) {
+void PixelCanvas::StretchImage(const TfrRect& given, const CanvasImage& image) {
+  // A rectangle given right to left or bottom up mirrors the picture.
+  const bool mirrorX = given.Right < given.Left, mirrorY = given.Bottom < given.Top;
+  const TfrRect r{std::min(given.Left, given.Right), std::min(given.Top, given.Bottom),
+                  std::max(given.Left, given.Right), std::max(given.Top, given.Bottom)};
   const int w = r.Right - r.Left, h = r.Bottom - r.Top;
   if (w <= 0 || h <= 0 || image.Width <= 0 || image.Height <= 0) return;
   const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, image_.Width);
   const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, image_.Height);
   for (int y = y0; y < y1; ++y) {
-    const int sy = static_cast<int>((static_cast<std::int64_t>(y - r.Top) * image.Height) / h);
+    int sy = static_cast<int>((static_cast<std::int64_t>(y - r.Top) * image.Height) / h);
+    if (mirrorY) sy = image.Height - 1 - sy;
     for (int x = x0; x < x1; ++x) {
-      const int sx = static_cast<int>((static_cast<std::int64_t>(x - r.Left) * image.Width) / w);
+      int sx = static_cast<int>((static_cast<std::int64_t>(x - r.Left) * image.Width) / w);
+      if (mirrorX) sx = image.Width - 1 - sx;
       const std::uint8_t* p = &image.Rgba[(static_cast<std::size_t>(sy) * image.Width + sx) * 4];
       Blend(x, y, Rgb{p[0], p[1], p[2]}, p[3]);
     }
   }
+}
+
+void PixelCanvas::FillSpan(int y, int x0, int x1) {
+  if (Brush().Clear) return;
+  const Rgb c = ColorToRgb(Brush().Color);
+  for (int x = std::max(x0, 0); x < std::min(x1, image_.Width); ++x) Blend(x, y, c, 255);
+}
+
+void PixelCanvas::Polygon(const std::vector<CanvasPoint>& points) {
+  if (points.size() < 2) return;
+  // Even-odd fill through pixel centres, then the outline.
+  int top = points[0].Y, bottom = points[0].Y;
+  for (const CanvasPoint& p : points) top = std::min(top, p.Y), bottom = std::max(bottom, p.Y);
+  std::vector<double> xs;
+  for (int y = std::max(top, 0); y < std::min(bottom, image_.Height); ++y) {
+    const double cy = y + 0.5;
+    xs.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const CanvasPoint& a = points[i];
+      const CanvasPoint& b = points[(i + 1) % points.size()];
+      if ((a.Y <= cy) == (b.Y <= cy)) continue;
+      xs.push_back(a.X + (cy - a.Y) * (b.X - a.X) / static_cast<double>(b.Y - a.Y));
+    }
+    std::sort(xs.begin(), xs.end());
+    for (std::size_t i = 0; i + 1 < xs.size(); i += 2)
+      FillSpan(y, static_cast<int>(std::lround(xs[i])), static_cast<int>(std::lround(xs[i + 1])));
+  }
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const CanvasPoint& a = points[i];
+    const CanvasPoint& b = points[(i + 1) % points.size()];
+    Line(a.X, a.Y, b.X, b.Y);
+  }
+}
+
+void PixelCanvas::Ellipse(const TfrRect& r) {
+  const double cx = (r.Left + r.Right) / 2.0, cy = (r.Top + r.Bottom) / 2.0;
+  const double rx = (r.Right - r.Left) / 2.0, ry = (r.Bottom - r.Top) / 2.0;
+  if (rx <= 0 || ry <= 0) return;
+  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, image_.Height); ++y) {
+    const double dy = (y + 0.5 - cy) / ry;
+    if (dy * dy > 1) continue;
+    const double half = rx * std::sqrt(1 - dy * dy);
+    FillSpan(y, static_cast<int>(std::lround(cx - half)), static_cast<int>(std::lround(cx + half)));
+  }
+  std::vector<CanvasPoint> outline;
+  const int steps = std::clamp(static_cast<int>(2 * (rx + ry)), 16, 720);
+  for (int i = 0; i <= steps; ++i) {
+    const double t = 2 * 3.14159265358979323846 * i / steps;
+    outline.push_back({static_cast<int>(std::lround(cx + (rx - 0.5) * std::cos(t))),
+                       static_cast<int>(std::lround(cy + (ry - 0.5) * std::sin(t)))});
+  }
+  for (std::size_t i = 0; i + 1 < outline.size(); ++i)
+    Line(outline[i].X, outline[i].Y, outline[i + 1].X, outline[i + 1].Y);
 }
 
 void PixelCanvas::DrawText(const PlacedText& text) {

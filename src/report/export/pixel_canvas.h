@@ -22,6 +22,8 @@ class PixelCanvas : public Canvas {
   void Line(int x1, int y1, int x2, int y2) override;
   void FillRect(const TfrRect& r) override;
   void StretchImage(const TfrRect& r, const CanvasImage& image) override;
+  void Polygon(const std::vector<CanvasPoint>& points) override;
+  void Ellipse(const TfrRect& r) override;
 
  protected:
   void DrawText(const PlacedText& text) override;
@@ -29,6 +31,8 @@ class PixelCanvas : public Canvas {
  private:
   void Blend(int x, int y, Rgb c, int alpha);
   bool Inside(int x, int y) const;
+  // Fills the pixels of a row from x0 to x1 (end outside) with the brush.
+  void FillSpan(int y, int x0, int x1);
 
   CanvasImage image_;
 };
