@@ -67,6 +67,7 @@ std::vector<std::string> ParseExcelPageRange(const std::string& text) {
 TfrOLEExcelExport::TfrOLEExcelExport(std::string name) : TfrOLEExcelExport(std::move(name), true) {}
 
 TfrOLEExcelExport::TfrOLEExcelExport(std::string name, bool registered) : TfrExportFilter(std::move(name)) {
+  StartExportEngine();
   // Workbooks are .xlsx files, whatever the name the user typed.
   if (registered) RegisterExportFilter(*this, "Excel file (*.xlsx)", "*.xlsx");
 }

@@ -13,6 +13,7 @@
 #include "report/model/report.h"
 #include "report/model/stream.h"
 #include "report/pages/prepared_pages.h"
+#include "report/pages/report_actions.h"
 
 namespace talven {
 
@@ -153,6 +154,19 @@ bool RunExport(TfrReport& report, TfrExportFilter& filter, const std::string& fi
 bool ExportWith(TfrReport& report, TfrExportFilter& filter, const std::string& fileName) {
   PreparedPagesSource source(PreparedPagesOf(report));
   return RunExport(report, filter, fileName, source);
+}
+
+void StartExportEngine() {
+  TfrReportActions& actions = ReportActions();
+  actions.ExportFilters = [] {
+    std::vector<TfrExportFilterEntry> entries;
+    for (const TfrExportFilterInfo& info : ExportFilters())
+      entries.push_back({info.Filter, info.FilterDesc, info.FilterExt, info.Filter->Default});
+    return entries;
+  };
+  actions.ExportWith = [](TfrReport& report, TfrExportFilter& filter, const std::string& fileName) {
+    ExportWith(report, filter, fileName);
+  };
 }
 
 }  // namespace talven

@@ -66,4 +66,9 @@ bool RunExport(TfrReport& report, TfrExportFilter& filter, const std::string& fi
 // Exports the report's prepared pages with the filter.
 bool ExportWith(TfrReport& report, TfrExportFilter& filter, const std::string& fileName);
 
+// Fills the export entries of ReportActions() (the registered filters and
+// ExportWith), through which the preview reaches the export; idempotent.
+// Making a workbook filter does it too.
+void StartExportEngine();
+
 }  // namespace talven

@@ -20,6 +20,7 @@
 #include "report/model/report.h"
 #include "report/model/stream.h"
 #include "report/pages/prepared_pages.h"
+#include "report/pages/report_actions.h"
 #include "report/print/printer.h"
 #include "report/render/canvas.h"
 #include "support/fixture.h"
@@ -88,6 +89,11 @@ TEST(ExportRegistry, RefusesTheSameClassWithTheSameMaskAndForgetsFiltersThatGo) 
     EXPECT_EQ(ExportFilters().back().FilterExt, "*.xlsx");
     EXPECT_TRUE(excel.ShowDialog);
     EXPECT_FALSE(excel.OpenExcelAfterExport);
+    // The preview reaches the registry through the report actions.
+    ASSERT_TRUE(ReportActions().ExportFilters);
+    EXPECT_EQ(ReportActions().ExportFilters().back().Filter, &excel);
+    EXPECT_EQ(ReportActions().ExportFilters().back().Mask, "*.xlsx");
+    EXPECT_TRUE(ReportActions().ExportWith);
   }
   EXPECT_EQ(ExportFilters().size(), before);
 }
