@@ -114,6 +114,7 @@ void TfrOLEExcelExport::BeginDocument() {
   matrix_->ProgressShown = true;
   matrix_->RowLimit = 535.79L;
   matrix_->MergeTolerance = 0.5L;
+  matrix_->DrawPictures = ExportPictures;
   OnAfterExport = [this](const std::string& fileName) { Finish(fileName); };
   pageNumber_ = 0;
   setup_ = {};
@@ -144,6 +145,8 @@ TfrWorkbookOptions WorkbookOptionsOf(const TfrOLEExcelExport& filter) {
   o.CellsBorders = filter.CellsBorders;
   o.CellsWrapWords = filter.CellsWrapWords;
   o.HighQuality = filter.HighQuality;
+  o.PageBreaks = filter.PageBreaks;
+  o.Pictures = filter.ExportPictures;
   o.ScaleX = filter.ScaleX;
   o.ScaleY = filter.ScaleY;
   return o;
@@ -179,6 +182,8 @@ bool ExportToWorkbook(TfrReport& report, const std::string& fileName, const TfrE
   filter.CellsBorders = options.CellsBorders;
   filter.CellsWrapWords = options.CellsWrapWords;
   filter.HighQuality = options.HighQuality;
+  filter.PageBreaks = options.PageBreaks;
+  filter.ExportPictures = options.Pictures;
   filter.ScaleX = options.ScaleX;
   filter.ScaleY = options.ScaleY;
   filter.OpenExcelAfterExport = options.OpenAfterExport;

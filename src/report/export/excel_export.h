@@ -62,8 +62,8 @@ class TfrOLEExcelExport : public TfrExportFilter {
   bool CellsWrapWords = true;
   bool HighQuality = true;
   bool OpenExcelAfterExport = false;
-  bool PageBreaks = true;      // edited in the dialog only
-  bool ExportPictures = true;  // edited in the dialog only
+  bool PageBreaks = true;      // a printing page break where each page ended
+  bool ExportPictures = true;  // pictures drawn and inserted
   double LeftMargin = 0, TopMargin = 0;  // edited in the dialog only
   bool CellsAlign = false, CellsFillColor = false, CellsFontColor = false, CellsFontName = false,
        CellsFontSize = false, CellsFontStyle = false;  // kept, never read
@@ -108,6 +108,7 @@ TfrWorkbookOptions WorkbookOptionsOf(const TfrOLEExcelExport& filter);
 // was exported (OnBeforeExport declined). Errors are Errors.
 struct TfrExcelExportOptions {
   bool CellsMerged = true, CellsBorders = true, CellsWrapWords = true, HighQuality = true;
+  bool PageBreaks = true, Pictures = true;
   double ScaleX = 1.0, ScaleY = 1.0;
   std::string Pages;  // a page range text; empty: every page
   bool OpenAfterExport = false;

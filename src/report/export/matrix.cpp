@@ -118,7 +118,7 @@ void TfrIEMatrix::AddObject(TfrView& view) {
     obj.IsRich = true;
   } else {
     obj.IsText = false;
-    obj.Image = std::make_unique<TfrIEMPicture>(DrawPicture(view));
+    if (DrawPictures) obj.Image = std::make_unique<TfrIEMPicture>(DrawPicture(view));
   }
   ContentRight = std::max(ContentRight, obj.Left + obj.Width);
   ContentBottom = std::max(ContentBottom, obj.Top + obj.Height);

@@ -95,6 +95,9 @@ class TfrIEMatrix {
   bool ExportRich = false;
   bool Background = false;
   bool DropSharedBorders = false;
+  // Draw the pictures of non-text objects; without, they keep their place
+  // and have no picture.
+  bool DrawPictures = true;
 
   // Added to every object's top: the height of the pages stacked so far.
   TfrExtended PageOffsetY = 0;
@@ -134,6 +137,7 @@ class TfrIEMatrix {
   TfrExtended RowPosition(int i) const { return rows_.at(static_cast<std::size_t>(i)); }
   int ColumnPositionCount() const { return static_cast<int>(columns_.size()); }
   int RowPositionCount() const { return static_cast<int>(rows_.size()); }
+  const std::vector<TfrExtended>& RowPositions() const { return rows_; }
   const std::vector<TfrExtended>& PageBreaks() const { return pageBreaks_; }
 
  private:

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <vector>
 #include <memory>
 #include <unistd.h>
 
@@ -261,7 +262,7 @@ void WriteWorkbook(TfrIEMatrix& matrix, const std::string& fileName, const TfrWo
               lxw_format* f = formats.For(style, edgesOf(r, col));
               if (style >= 0 || edgesOf(r, col) != 0 || merge) worksheet_write_blank(ws, r, col, f);
             }
-        } else if (obj->Image != nullptr && !obj->Image->Png.empty()) {
+        } else if (options.Pictures && obj->Image != nullptr && !obj->Image->Png.empty()) {
           // Pictures keep their size: a pixel of the drawing is 1/1.33 point.
           lxw_image_options io{};
           io.x_scale = io.y_scale = 1.0 / (1.33 * 0.75);
@@ -271,6 +272,22 @@ void WriteWorkbook(TfrIEMatrix& matrix, const std::string& fileName, const TfrWo
           if (e != LXW_NO_ERROR) throw Error("Cannot insert the picture at " + CellName(c, s) + ": " + ErrorText(e));
         }
       }
+    }
+  }
+  if (options.PageBreaks) {
+    // A break before the first row of every page but the first; a sheet
+    // holds at most 1023 of them.
+    std::vector<lxw_row_t> breaks;
+    for (TfrExtended y : matrix.PageBreaks()) {
+      const std::vector<TfrExtended>& positions = matrix.RowPositions();
+      const int row = static_cast<int>(std::lower_bound(positions.begin(), positions.end(), y) - positions.begin());
+      if (row > 0 && row < rows && (breaks.empty() || breaks.back() < static_cast<lxw_row_t>(row)))
+        breaks.push_back(static_cast<lxw_row_t>(row));
+    }
+    if (breaks.size() > 1023) breaks.resize(1023);
+    if (!breaks.empty()) {
+      breaks.push_back(0);
+      worksheet_set_h_pagebreaks(ws, breaks.data());
     }
   }
   worksheet_set_selection(ws, 0, 0, 0, 0);

@@ -18,6 +18,8 @@ struct TfrWorkbookOptions {
   bool CellsBorders = true;    // draw the frame lines on the cell range
   bool CellsWrapWords = true;  // wrap text in every cell
   bool HighQuality = true;     // apply the object's style to its range
+  bool PageBreaks = true;      // a printing page break where each exported page ended
+  bool Pictures = true;        // insert the pictures
   double ScaleX = 1.0, ScaleY = 1.0;
 };
 

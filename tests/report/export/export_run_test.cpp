@@ -265,6 +265,8 @@ TEST_F(ExportRun, TheDialogsFieldsBecomeTheOptionsAndTheSelectedPagesAreStacked)
   EXPECT_EQ(wb["cells"]["A1"]["value"], "page 1");
   EXPECT_EQ(wb["cells"]["A3"]["value"], "page 3");
   EXPECT_EQ(wb["cells"]["A19"]["value"], "page 12");
+  // A printing page break after each exported page but the last.
+  EXPECT_EQ(wb["row_breaks"], json::array({1, 3, 5, 7, 9, 11, 13, 15, 17}));
 }
 
 TEST_F(ExportRun, ANumberThatIsNoneFailsEvenWhenTheDialogIsCancelled) {

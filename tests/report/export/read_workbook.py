@@ -76,6 +76,7 @@ def main(path):
         "pictures": pictures,
         "margins": [m.left, m.right, m.top, m.bottom],
         "orientation": ws.page_setup.orientation,
+        "row_breaks": [b.id for b in ws.row_breaks.brk],
         "max_row": ws.max_row,
         "max_column": ws.max_column,
     }, sys.stdout, ensure_ascii=False)

@@ -168,6 +168,10 @@ TEST_F(Workbook, APictureIsInsertedAtItsCellAndSize) {
   // The drawing is (100 + 1) × (50 + 1) pixels, 1/1.33 point each.
   EXPECT_NEAR(p["width"].get<double>(), 101 / 1.33, 0.05);
   EXPECT_NEAR(p["height"].get<double>(), 51 / 1.33, 0.05);
+  matrix.Clear();
+  TfrWorkbookOptions without;
+  without.Pictures = false;
+  EXPECT_TRUE(Write(without)["pictures"].empty());
 }
 
 TEST_F(Workbook, PrintSetupComesFromTheFirstPage) {
