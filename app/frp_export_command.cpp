@@ -9,6 +9,7 @@
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "report/engine/progress.h"
 #include "report/export/excel_export.h"
 #include "report/model/progress_box.h"
 #include "report/model/report.h"
@@ -53,6 +54,8 @@ int RunFrpExport(const Args& args) {
   StartReportEngine();
   ProgressBoxFactory previous;
   if (!quiet) previous = SetProgressBoxFactory([] { return std::make_unique<StderrProgressBox>(); });
+  HeadlessProgress pages(quiet);
+  ProgressWindowScope scope(pages);
   TfrReport report;
   LoadPrepared(report, Utf8ToGbk(*file));
   ExportToWorkbook(report, Utf8ToGbk(*output), options);

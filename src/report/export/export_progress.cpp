@@ -5,13 +5,6 @@
 
 namespace talven {
 
-namespace {
-TfrPagesProgressWindow* window = nullptr;
-}
-
-TfrPagesProgressWindow* ExportProgressWindow() { return window; }
-void SetExportProgressWindow(TfrPagesProgressWindow* w) { window = w; }
-
 void ExportPageProgress::Report(int n) {
   if (report_.OnProgress) {
     report_.OnProgress(n);
@@ -27,7 +20,7 @@ void ExportPageProgress::ProcessEvents() {
 
 void RunPagesWithProgress(TfrReport& report, const std::string& labelPrefix, int total,
                           const std::function<void(ExportPageProgress&)>& job) {
-  TfrPagesProgressWindow* w = report.ShowProgress ? window : nullptr;
+  TfrProgressWindow* w = report.ShowProgress ? &CurrentProgressWindow() : nullptr;
   ExportPageProgress progress(report, labelPrefix, total, w);
   if (w == nullptr) {
     job(progress);

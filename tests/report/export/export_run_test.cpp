@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "report/export/excel_export.h"
 #include "report/export/export_filters.h"
+#include "report/engine/progress.h"
 #include "report/export/export_progress.h"
 #include "report/model/memo_view.h"
 #include "report/model/prepare_state.h"
@@ -130,6 +131,8 @@ class ExportRun : public ::testing::Test {
   }
 
   FixedTextMetrics metrics;
+  HeadlessProgress quiet{true};
+  ProgressWindowScope quietScope{quiet};
   TfrReport report;
   TfrEMFPages& pages = PreparedPagesOf(report);
   test::TempDir dir;
@@ -183,7 +186,7 @@ TEST_F(ExportRun, ADeclinedExportMakesNoFile) {
 
 TEST_F(ExportRun, TheProgressWindowCountsPagesOfTheTotalAndItsCancelStops) {
   NumberedPages(3);
-  class Window : public TfrPagesProgressWindow {
+  class Window : public TfrProgressWindow {
    public:
     Window(Texts& log, TfrReport& report) : log_(log), report_(report) {}
     void SetCaption(const std::string& caption) override { log_.push_back("caption " + GbkToUtf8(caption)); }
@@ -202,11 +205,10 @@ TEST_F(ExportRun, TheProgressWindowCountsPagesOfTheTotalAndItsCancelStops) {
     TfrReport& report_;
     bool ok_ = false;
   } window(log, report);
-  SetExportProgressWindow(&window);
+  ProgressWindowScope scope(window);
   report.Title = "考场签到表"_gbk;
   TfrExportFilter plain;
   ExportWith(report, plain, file);
-  SetExportProgressWindow(nullptr);
   EXPECT_EQ(log, (Texts{"caption 正在准备报表 - 考场签到表", "正在处理页: 1", "正在处理页: 1 从 3", "正在处理页: 2 从 3"}));
 }
 
