@@ -57,11 +57,20 @@ void TfrIEMatrix::AddPosition(std::vector<TfrExtended>& list, TfrExtended value)
 
 namespace {
 
+// 40 million pixels: a picture of 6000 × 6000 units, far beyond any paper.
+constexpr std::int64_t kMaxPicturePixels = 40'000'000;
+
 TfrIEMPicture DrawPicture(TfrView& view) {
   // One pixel per unit, with a pixel to spare on the right and below for
   // the frame line on the object's far edges.
   const int w = RoundHalfEven(static_cast<double>(view.Width)) + 1;
   const int h = RoundHalfEven(static_cast<double>(view.Height)) + 1;
+  TfrIEMPicture picture;
+  picture.Width = w;
+  picture.Height = h;
+  // An object larger than any sheet (a damaged file) keeps its place but
+  // gets no picture, rather than gigabytes of pixels.
+  if (w <= 1 || h <= 1 || static_cast<std::int64_t>(w) * h > kMaxPicturePixels) return picture;
   PixelCanvas canvas(ScratchCanvas().Metrics(), w, h);
   const std::int32_t left = view.Left, top = view.Top;
   const double scaleX = view.DrawScaleX, scaleY = view.DrawScaleY;
@@ -80,9 +89,6 @@ TfrIEMPicture DrawPicture(TfrView& view) {
     }
   } restore{view, left, top, offX, offY, scaleX, scaleY};
   RenderView(view, canvas);
-  TfrIEMPicture picture;
-  picture.Width = w;
-  picture.Height = h;
   picture.Png = EncodePng(canvas.Image());
   return picture;
 }

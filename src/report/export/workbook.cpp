@@ -56,6 +56,20 @@ lxw_color_t ToLxwColor(TColor color) {
 
 std::string ErrorText(lxw_error e) { return lxw_strerror(e); }
 
+// A cell holds at most 32767 characters; a longer text keeps its start.
+constexpr std::size_t kMaxCellChars = 32767;
+std::string CutToCell(std::string utf8) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
+    if (++chars > kMaxCellChars) {
+      utf8.resize(i);
+      break;
+    }
+  }
+  return utf8;
+}
+
 // The cell formats of one workbook: a matrix style (or none), the frame
 // lines a cell draws on its edges, and wrapping, made once each.
 class Formats {
@@ -249,7 +263,7 @@ void WriteWorkbook(TfrIEMatrix& matrix, const std::string& fileName, const TfrWo
             if (r == r1) e |= bits & frbBottom;
             return e;
           };
-          const std::string text = GbkToUtf8(CellText(obj->Text));
+          const std::string text = CutToCell(GbkToUtf8(CellText(obj->Text)));
           lxw_error e = LXW_NO_ERROR;
           const bool merge = options.CellsMerged && (p.ColSpan > 1 || p.RowSpan > 1);
           if (merge) e = worksheet_merge_range(ws, r0, c0, r1, c1, text.c_str(), formats.For(style, edgesOf(r0, c0)));

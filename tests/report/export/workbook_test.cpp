@@ -186,6 +186,12 @@ TEST_F(Workbook, PrintSetupComesFromTheFirstPage) {
   EXPECT_EQ(wb["orientation"], "landscape");
 }
 
+TEST_F(Workbook, ATextLongerThanACellHoldsKeepsItsStart) {
+  Memo(0, 0, 80, 20, {std::string(40000, 'x')});
+  json wb = Write();
+  EXPECT_EQ(wb["cells"]["A1"]["value"], std::string(32767, 'x'));
+}
+
 TEST_F(Workbook, NothingPlacedGivesAnEmptyWorkbook) {
   json wb = Write();
   EXPECT_TRUE(wb["cells"].empty());
