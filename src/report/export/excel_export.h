@@ -80,6 +80,7 @@ class TfrOLEExcelExport : public TfrExportFilter {
   void BeginPage() override { ++pageNumber_; }
   void ExportObject(std::int32_t x, std::int32_t y, TfrView& view) override;
   void EndPage() override;
+  void AbortDocument() override { matrix_.reset(); }
 
   // Builds and writes the workbook for the file of the run (the run calls
   // it through OnAfterExport, which BeginDocument sets).

@@ -139,6 +139,8 @@ bool RunExport(TfrReport& report, TfrExportFilter& filter, const std::string& fi
     filter.Stream = nullptr;
     if (filter.OnAfterExport) filter.OnAfterExport(filter.FileName);
   } catch (...) {
+    filter.Stream = nullptr;
+    filter.AbortDocument();
     // Nothing half-made stays under the user's name; the finishing routine
     // writes its own file, so only remove what the run made and nobody
     // filled.

@@ -52,6 +52,9 @@ class TfrExportFilter : public TfrComponent {
   virtual int ShowOptions() { return 1; }
   virtual void BeginDocument() {}
   virtual void EndDocument() {}
+  // The run failed once the document had begun (up to OnAfterExport): let
+  // go of what the document holds.
+  virtual void AbortDocument() {}
   virtual void BeginPage() {}
   virtual void EndPage() {}
   // Every object of an exported page, at its position on the page.

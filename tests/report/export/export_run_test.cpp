@@ -220,6 +220,13 @@ TEST_F(ExportRun, AFailingPageEndsTheRunAndRemovesTheEmptyFile) {
   EXPECT_THROW(ExportWith(report, filter, file), Error);
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(CurrentExportFilter(), nullptr);
+  // The workbook filter lets its matrix go too.
+  class FailingWorkbook : public TfrOLEExcelExport {
+    void EndPage() override { throw Error("disk on fire"); }
+  } workbook;
+  workbook.ShowDialog = false;
+  EXPECT_THROW(ExportWith(report, workbook, file), Error);
+  EXPECT_EQ(workbook.Matrix(), nullptr);
 }
 
 TEST(ExcelPageRange, NumbersAndRangesWithBothEnds) {
