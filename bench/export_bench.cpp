@@ -19,6 +19,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "report/engine/progress.h"
 #include "report/export/excel_export.h"
 #include "report/export/export_filters.h"
 #include "report/export/matrix.h"
@@ -181,6 +182,8 @@ BENCHMARK(BM_PeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 }  // namespace talven
 
 int main(int argc, char** argv) {
+  talven::HeadlessProgress quiet(true);
+  talven::ProgressWindowScope quietScope(quiet);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
