@@ -35,11 +35,18 @@ DesktopOpener SetDesktopOpener(DesktopOpener opener) {
   return previous;
 }
 
-std::vector<std::string> ParseExcelPageRange(const std::string& text) {
+bool TfrPageSelection::Contains(std::int32_t page) const {
+  auto it = std::upper_bound(Ranges.begin(), Ranges.end(), page,
+                             [](std::int32_t p, const std::pair<std::int32_t, std::int32_t>& r) { return p < r.first; });
+  return it != Ranges.begin() && page <= std::prev(it)->second;
+}
+
+TfrPageSelection ParseExcelPageRange(const std::string& text) {
   std::string s;
   for (char c : text)
     if (c != ' ') s += c;
-  std::vector<std::int32_t> numbers;
+  TfrPageSelection selection;
+  auto& ranges = selection.Ranges;
   if (!s.empty()) {
     std::size_t start = 0;
     while (true) {
@@ -47,21 +54,27 @@ std::vector<std::string> ParseExcelPageRange(const std::string& text) {
       const std::string item = s.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
       const std::size_t dash = item.find('-');
       if (dash == std::string::npos) {
-        numbers.push_back(StrToInt(item));
+        const std::int32_t n = StrToInt(item);
+        ranges.emplace_back(n, n);
       } else {
         const std::int32_t from = StrToInt(item.substr(0, dash)), to = StrToInt(item.substr(dash + 1));
-        for (std::int64_t n = from; n <= to; ++n) numbers.push_back(static_cast<std::int32_t>(n));
+        if (from <= to) ranges.emplace_back(from, to);
       }
       if (comma == std::string::npos) break;
       start = comma + 1;
     }
   }
-  std::vector<std::string> out;
-  out.reserve(numbers.size());
-  for (std::int32_t n : numbers) out.push_back(IntToStr(n));
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
-  return out;
+  // Sorted and joined where they overlap or touch.
+  std::sort(ranges.begin(), ranges.end());
+  std::size_t kept = 0;
+  for (const auto& r : ranges) {
+    if (kept > 0 && static_cast<std::int64_t>(r.first) <= static_cast<std::int64_t>(ranges[kept - 1].second) + 1)
+      ranges[kept - 1].second = std::max(ranges[kept - 1].second, r.second);
+    else
+      ranges[kept++] = r;
+  }
+  ranges.resize(kept);
+  return selection;
 }
 
 TfrOLEExcelExport::TfrOLEExcelExport(std::string name) : TfrOLEExcelExport(std::move(name), true) {}
@@ -78,7 +91,7 @@ int TfrOLEExcelExport::ShowOptions() {
   if (!ShowDialog || !Dialog()) {
     // Without a dialog the options stand as they are; the page selection
     // is what the caller set when there is no dialog to ask.
-    if (!ShowDialog) SelectedPages.clear();
+    if (!ShowDialog) SelectedPages.Clear();
     return 1;
   }
   TfrExcelDialogFields f;
@@ -127,8 +140,7 @@ void TfrOLEExcelExport::BeginDocument() {
 }
 
 bool TfrOLEExcelExport::Selected() const {
-  return SelectedPages.empty() ||
-         std::binary_search(SelectedPages.begin(), SelectedPages.end(), IntToStr(pageNumber_));
+  return SelectedPages.Empty() || SelectedPages.Contains(pageNumber_);
 }
 
 void TfrOLEExcelExport::ExportObject(std::int32_t, std::int32_t, TfrView& view) {

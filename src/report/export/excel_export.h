@@ -43,12 +43,20 @@ ExcelOptionsDialog SetExcelOptionsDialog(ExcelOptionsDialog dialog);
 using DesktopOpener = std::function<bool(const std::string& fileName)>;
 DesktopOpener SetDesktopOpener(DesktopOpener opener);
 
-// The page numbers a page range text selects, as sorted decimal texts:
-// spaces removed, items separated by ",", each a number or a range "a-b"
-// with both ends (none when b < a); empty selects every page (an empty
-// list). A number that is not one fails with the runtime's conversion
-// error.
-std::vector<std::string> ParseExcelPageRange(const std::string& text);
+// The pages a page range text selects: spaces removed, items separated by
+// ",", each a number or a range "a-b" with both ends (none when b < a);
+// empty selects every page. A number that is not one fails with the
+// runtime's conversion error. Kept as ranges, so that "1-2000000000" costs
+// no more than "1-2".
+struct TfrPageSelection {
+  // Sorted, disjoint and not touching; each pair is first and last page.
+  std::vector<std::pair<std::int32_t, std::int32_t>> Ranges;
+  // Every page.
+  bool Empty() const { return Ranges.empty(); }
+  bool Contains(std::int32_t page) const;
+  void Clear() { Ranges.clear(); }
+};
+TfrPageSelection ParseExcelPageRange(const std::string& text);
 
 class TfrOLEExcelExport : public TfrExportFilter {
  public:
@@ -69,8 +77,8 @@ class TfrOLEExcelExport : public TfrExportFilter {
        CellsFontSize = false, CellsFontStyle = false;  // kept, never read
 
   double ScaleX = 1.0, ScaleY = 1.0;
-  // The selected page numbers as sorted decimal texts; empty: every page.
-  std::vector<std::string> SelectedPages;
+  // The selected pages; empty: every page.
+  TfrPageSelection SelectedPages;
 
   // The options dialog (when ShowDialog) and the page selection. Every
   // field is read back whichever button closed the dialog, so a number

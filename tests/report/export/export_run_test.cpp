@@ -230,13 +230,18 @@ TEST_F(ExportRun, AFailingPageEndsTheRunAndRemovesTheEmptyFile) {
 }
 
 TEST(ExcelPageRange, NumbersAndRangesWithBothEnds) {
-  const std::pair<const char*, Texts> cases[] = {
-      {"1,3,5-12", {"1", "10", "11", "12", "3", "5", "6", "7", "8", "9"}},
-      {" 2 - 4 , 2", {"2", "3", "4"}},
+  using Ranges = std::vector<std::pair<std::int32_t, std::int32_t>>;
+  const std::pair<const char*, Ranges> cases[] = {
+      {"1,3,5-12", {{1, 1}, {3, 3}, {5, 12}}},
+      {" 2 - 4 , 2,5", {{2, 5}}},
       {"7-5", {}},
       {"", {}},
+      {"1-2000000000", {{1, 2000000000}}},
   };
-  for (const auto& [text, pages] : cases) EXPECT_EQ(ParseExcelPageRange(text), pages) << text;
+  for (const auto& [text, ranges] : cases) EXPECT_EQ(ParseExcelPageRange(text).Ranges, ranges) << text;
+  const TfrPageSelection s = ParseExcelPageRange("1,3,5-12");
+  for (int page : {1, 3, 5, 8, 12}) EXPECT_TRUE(s.Contains(page)) << page;
+  for (int page : {0, 2, 4, 13}) EXPECT_FALSE(s.Contains(page)) << page;
   for (const char* bad : {"5-", "-5", "x", "1,,2", "1-y"}) EXPECT_THROW(ParseExcelPageRange(bad), ConvertError) << bad;
 }
 
