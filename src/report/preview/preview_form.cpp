@@ -35,6 +35,8 @@
 #include "qtui/qt_ui.h"
 #include "report/model/printer_adapter.h"
 #include "report/pages/report_actions.h"
+#include "report/print/progress_form.h"
+#include "report/engine/progress.h"
 #include "report/preview/preview_search_form.h"
 #include "report/preview/qt_shell.h"
 #include "report/render/canvas.h"
@@ -996,8 +998,15 @@ bool TfrPreviewForm::PrepareAgain() {
   const TfrReportActions& actions = ReportActions();
   if (report_ == nullptr || !actions.PrepareReport) return false;
   // The report prepares into the empty list it holds; the pages shown stay
-  // until the new ones are there.
+  // until the new ones are there. Its progress shows in a window over this
+  // one unless the program has put a window of its own in place.
   PreparedPagesOf(*report_).Clear();
+  std::unique_ptr<TfrProgressForm> progress;
+  std::unique_ptr<ProgressWindowScope> progressScope;
+  if (dynamic_cast<HeadlessProgress*>(&CurrentProgressWindow()) != nullptr) {
+    progress = std::make_unique<TfrProgressForm>(this, report_);
+    progressScope = std::make_unique<ProgressWindowScope>(*progress);
+  }
   if (!actions.PrepareReport(*report_)) {
     PreparedPagesOf(*report_).Clear();
     return false;
