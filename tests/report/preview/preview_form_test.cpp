@@ -3,6 +3,11 @@
 // printing and page setup through the report actions, find, painting and the
 // window's position.
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -12,10 +17,12 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <functional>
 
 #include "base/rounding.h"
 #include "base/text.h"
 #include "report/preview/preview_fixture.h"
+#include "report/preview/preview_search_form.h"
 #include "report/preview/show_prepared.h"
 
 namespace talven {
@@ -31,8 +38,10 @@ class AnsweredForm : public TfrPreviewForm {
   // What the save dialog was opened with.
   QStringList saveFilters;
   int savePreselected = -1;
+  std::function<bool(TfrPreviewSearchForm&)> findAnswer;
 
  protected:
+  bool AskFind(TfrPreviewSearchForm& form) override { return findAnswer && findAnswer(form); }
   QString AskOpenFileName(const QString&) override { return openAnswer; }
   bool AskSaveFileName(const QStringList& filters, int& entry, QString& fileName) override {
     saveFilters = filters;
@@ -389,6 +398,47 @@ TEST_F(FormTest, FindShowsTheMatchAndF3GoesOnUntilTheLastPage) {
   form->ShowPage(3);
   form->StartFind("CET"_gbk, false, false);
   EXPECT_EQ(form->Search().FoundPage, 2);
+}
+
+TEST_F(FormTest, TheFindDialogAsksForTheTextItsCaseAndWhereToStart) {
+  AddPages(3, 5);
+  Open();
+  form->ShowPage(2);
+  form->findAnswer = [](TfrPreviewSearchForm& f) {
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("查找文本"));
+    EXPECT_EQ(f.Label1->text(), QString::fromUtf8("待查文本(&F)"));
+    EXPECT_EQ(f.GroupBox1->title(), QString::fromUtf8("选项"));
+    EXPECT_EQ(f.CB1->text(), QString::fromUtf8("大小写敏感(&C)"));
+    EXPECT_EQ(f.GroupBox2->title(), QString::fromUtf8("起点"));
+    EXPECT_EQ(f.RB1->text(), QString::fromUtf8("首页(&1)"));
+    EXPECT_EQ(f.RB2->text(), QString::fromUtf8("当前页(&P)"));
+    EXPECT_EQ(f.Button1->text(), QString::fromUtf8("确认"));
+    EXPECT_EQ(f.Button2->text(), QString::fromUtf8("取消"));
+    EXPECT_TRUE(f.RB1->isChecked());
+    f.Edit1->setText(QStringLiteral("cet"));
+    f.RB2->setChecked(true);
+    return true;
+  };
+  QTest::keyClick(form->PBox, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(form->Search().Text, "CET");
+  EXPECT_EQ(form->Search().FoundPage, 1);
+  EXPECT_EQ(form->CurrentPage(), 2);
+
+  // Case counts: "cet" is nowhere, and the view stays.
+  form->findAnswer = [](TfrPreviewSearchForm& f) {
+    f.Edit1->setText(QStringLiteral("cet"));
+    f.CB1->setChecked(true);
+    return true;
+  };
+  form->FindBtnClick();
+  EXPECT_EQ(form->Search().Text, "cet");
+  EXPECT_FALSE(form->Search().Found);
+  EXPECT_EQ(form->CurrentPage(), 2);
+
+  // Cancelled: nothing is searched.
+  form->findAnswer = [](TfrPreviewSearchForm&) { return false; };
+  form->FindBtnClick();
+  EXPECT_EQ(form->Search().Text, "cet");
 }
 
 TEST_F(FormTest, PaintingDrawsGreyAroundFramedWhitePagesAndLoadsOnlyThoseInView) {
