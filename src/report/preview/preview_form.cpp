@@ -115,6 +115,14 @@ QToolButton* ToolButton(QWidget* parent, const char* name, const QIcon& icon, co
   return b;
 }
 
+// A layout without margins, its items `spacing` apart.
+template <typename Layout>
+Layout* Tight(Layout* layout, int spacing = 0) {
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(spacing);
+  return layout;
+}
+
 QFrame* Separator(QWidget* parent, const char* name) {
   auto* s = new QFrame(parent);
   s->setObjectName(QString::fromLatin1(name));
@@ -301,9 +309,7 @@ void TfrPreviewForm::BuildControls() {
   setSizeGripEnabled(false);
   resize(800, 600);
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
+  auto* layout = Tight(new QVBoxLayout(this));
 
   ToolBar = new QFrame(this);
   ToolBar->setObjectName(QStringLiteral("ToolBar"));
@@ -313,9 +319,7 @@ void TfrPreviewForm::BuildControls() {
   barLayout->setContentsMargins(2, 2, 2, 2);
   Panel1 = new QFrame(ToolBar);
   Panel1->setObjectName(QStringLiteral("Panel1"));
-  auto* panelLayout = new QHBoxLayout(Panel1);
-  panelLayout->setContentsMargins(0, 0, 0, 0);
-  panelLayout->setSpacing(1);
+  auto* panelLayout = Tight(new QHBoxLayout(Panel1), 1);
   barLayout->addWidget(Panel1);
   barLayout->addStretch();
 
@@ -339,16 +343,12 @@ void TfrPreviewForm::BuildControls() {
 
   PreviewPanel = new QWidget(this);
   PreviewPanel->setObjectName(QStringLiteral("PreviewPanel"));
-  auto* previewLayout = new QVBoxLayout(PreviewPanel);
-  previewLayout->setContentsMargins(0, 0, 0, 0);
-  previewLayout->setSpacing(0);
+  auto* previewLayout = Tight(new QVBoxLayout(PreviewPanel));
   layout->addWidget(PreviewPanel, 1);
 
   ScrollBox1 = new QWidget(PreviewPanel);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  auto* boxLayout = new QHBoxLayout(ScrollBox1);
-  boxLayout->setContentsMargins(0, 0, 0, 0);
-  boxLayout->setSpacing(0);
+  auto* boxLayout = Tight(new QHBoxLayout(ScrollBox1));
   PBox = new TfrPBox(*this, ScrollBox1);
   boxLayout->addWidget(PBox, 1);
 
@@ -358,9 +358,7 @@ void TfrPreviewForm::BuildControls() {
   VScrollBar = ScrollBar(Qt::Vertical, RPanel, "VScrollBar");
   const int barExtent = VScrollBar->sizeHint().width();
   RPanel->setFixedWidth(barExtent);
-  auto* rLayout = new QVBoxLayout(RPanel);
-  rLayout->setContentsMargins(0, 0, 0, 0);
-  rLayout->setSpacing(0);
+  auto* rLayout = Tight(new QVBoxLayout(RPanel));
   PgUp = new QToolButton(RPanel);
   PgUp->setObjectName(QStringLiteral("PgUp"));
   PgUp->setArrowType(Qt::UpArrow);
@@ -384,9 +382,7 @@ void TfrPreviewForm::BuildControls() {
   // Under the pages: the horizontal bar, then the page and the link hint.
   BPanel = new QWidget(PreviewPanel);
   BPanel->setObjectName(QStringLiteral("BPanel"));
-  auto* bLayout = new QVBoxLayout(BPanel);
-  bLayout->setContentsMargins(0, 0, 0, 0);
-  bLayout->setSpacing(0);
+  auto* bLayout = Tight(new QVBoxLayout(BPanel));
   auto* hRow = new QHBoxLayout;
   hRow->setSpacing(0);
   HScrollBar = ScrollBar(Qt::Horizontal, BPanel, "HScrollBar");
