@@ -14,6 +14,7 @@
 #include "data/paths.h"
 #include "host/headless_print.h"
 #include "report/engine/progress.h"
+#include "report/export/excel_export.h"
 #include "report/pages/prepared_pages.h"
 
 namespace talven::app {
@@ -59,8 +60,8 @@ void WriteOutput(TfrReport& report, OutputKind kind, const std::string& out) {
   OutputFile file(out);
   switch (kind) {
     case OutputKind::Prepared: SavePrepared(report, Utf8ToGbk(file.Part())); break;
-    case OutputKind::Pdf:
-    case OutputKind::Workbook: throw Error("not yet");
+    case OutputKind::Workbook: ExportToWorkbook(report, Utf8ToGbk(file.Part())); break;
+    case OutputKind::Pdf: throw Error("not yet");
   }
   file.Commit();
 }

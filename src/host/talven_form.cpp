@@ -24,6 +24,7 @@
 #include "host/room_grid.h"
 #include "host/tree_images.h"
 #include "report/engine/progress.h"
+#include "report/preview/show_prepared.h"
 #include "report/print/progress_form.h"
 #include "rooms/filter_form.h"
 
@@ -49,6 +50,8 @@ QLabel* StatusPanel(QWidget* parent, int x, int width) {
 
 TTALVEN_Form::TTALVEN_Form(QWidget* owner, HostConnection* connection) : QDialog(owner) {
   logic_ = std::make_unique<TMainWindowLogic>(connection, *this);
+  // 打印 ends in the modal preview; the report's pages go with it.
+  logic_->OnShowPrepared = [](TfrReport& report) { ShowPrepared(report); };
   BuildControls();
 }
 

@@ -18,6 +18,9 @@ std::string SheetTitle(const std::string& titleMonthText) { return titleMonthTex
 TSheetReport::TSheetReport(TSheetData& sheets) : sheets_(sheets) {
   Form.Insert(frReport1);
   Form.Insert(frUserDataset1);
+  Form.Insert(frOLEExcelExport1);
+  frOLEExcelExport1.CellsAlign = frOLEExcelExport1.CellsFillColor = frOLEExcelExport1.CellsFontColor = false;
+  frOLEExcelExport1.CellsFontName = frOLEExcelExport1.CellsFontSize = frOLEExcelExport1.CellsFontStyle = false;
 
   frReport1.SetDataset(&frUserDataset1);
   frReport1.InitialZoom = pzDefault;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "report/engine/datasets.h"
+#include "report/export/excel_export.h"
 #include "report/model/component.h"
 #include "report/model/report.h"
 
@@ -37,6 +38,10 @@ class TSheetReport {
   TfrComponentOwner Form{"TALVEN_Form"};
   TfrReport frReport1{"frReport1"};
   TfrUserDataset frUserDataset1{"frUserDataset1"};
+  // On the window so that the preview's save dialog offers the workbook
+  // export (it registers itself while it exists); its six cell options
+  // (alignment, fill and font colour, font name, size and style) are off.
+  TfrOLEExcelExport frOLEExcelExport1{"frOLEExcelExport1"};
 
   // The launch, after the candidates are collected and, with photographs,
   // arranged: loads the template of the mode (SheetTemplatePath), sets the

@@ -14,6 +14,17 @@ test -s "$work/sheets.frp"
 grep -qa "$(printf '\xc8\xab\xb9\xfa\xe3\xfc\xcd\xbc\xbf\xbc\xca\xd4')" "$work/sheets.frp"   # 全国泓图考试 in GBK
 test -z "$(find "$work" -name '.*.part')"
 
+# The workbook: every admission number and name in a cell of its own.
+"$talven" print --home "$work" --quiet --out "$work/sheets.xlsx"
+/usr/bin/python3 - "$work/sheets.xlsx" <<'PY'
+import sys, openpyxl
+cells = [c for row in openpyxl.load_workbook(sys.argv[1]).active.iter_rows(values_only=True) for c in row if c]
+assert "2025年3月全国泓图考试" in cells, cells[:5]
+assert "准考证号" in cells and "签名" in cells
+tickets = [c for c in cells if isinstance(c, str) and c.isdigit() and len(c) == 13]
+assert len(tickets) == len(set(tickets)) > 30, len(tickets)
+PY
+
 # Failures: the message, exit 1, no file.
 expect_failure() {
   local message="$1"
