@@ -99,6 +99,8 @@ void Canvas::TextOut(int x, int y, std::string_view text, const std::optional<Tf
   DrawText(placed);
 }
 
+bool Canvas::StretchJpeg(const TfrRect&, std::string_view, int, int) { return false; }
+
 namespace {
 
 TextMetrics* scratchMetrics = nullptr;

@@ -125,6 +125,11 @@ class Canvas {
   virtual void FillRect(const TfrRect& r) = 0;
   // A picture stretched into the rectangle.
   virtual void StretchImage(const TfrRect& r, const CanvasImage& image) = 0;
+  // A JPEG picture (the bytes of its file, width × height pixels) stretched
+  // into the rectangle, for a canvas that keeps the compressed data as it is
+  // (a PDF file). False: the canvas takes no JPEG data, and the caller draws
+  // the decoded pixels with StretchImage.
+  virtual bool StretchJpeg(const TfrRect& r, std::string_view jpeg, int width, int height);
 
   // The placement of a text output, as TextOut draws it.
   PlacedText Place(int x, int y, std::string_view text) const;
