@@ -9,8 +9,16 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "base/ui.h"
+#include "base/convert.h"
+#include "report/model/page.h"
+#include "report/model/report.h"
 #include "report/print/printer.h"
+#include "report/render/qt/page_files.h"
+#include "report/template/template.h"
 #include "report/template/text_form.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
 
 namespace talven::app {
 namespace {
@@ -83,16 +91,73 @@ int Build(const Args& args) {
   return 0;
 }
 
+// Draws one page of a template as it stands: document mode, design values,
+// brackets shown as written.
+int Render(const Args& args) {
+  std::optional<std::string> file, output;
+  int pageNo = 1;
+  double scale = 1.0;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "--out" && hasValue) {
+      output = args[++i];
+    } else if (args[i] == "--page" && hasValue) {
+      auto n = TryStrToInt(args[++i]);
+      if (!n || *n < 1) return UsageError("template render: --page takes a page number from 1");
+      pageNo = *n;
+    } else if (args[i] == "--scale" && hasValue) {
+      char* end = nullptr;
+      scale = std::strtod(args[++i].c_str(), &end);
+      if (end == nullptr || *end != 0 || !(scale > 0.05 && scale <= 20))
+        return UsageError("template render: --scale takes a number from 0.05 to 20");
+    } else if (!file && !args[i].starts_with("-")) {
+      file = args[i];
+    } else {
+      return UsageError("template render: unexpected argument '" + args[i] + "'");
+    }
+  }
+  const bool pdf = output && output->ends_with(".pdf");
+  if (!file || !output || !(pdf || output->ends_with(".png")))
+    return UsageError("template render: usage is template render FILE.frf --out OUT.png|OUT.pdf");
+
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  int argc = 1;
+  char name[] = "talven";
+  char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+
+  RecordingUi ui;
+  UiScope scope(ui);
+  StartReportEngine();
+  TfrReport report;
+  if (!LoadTemplateFile(report, Utf8ToGbk(*file))) {
+    std::fprintf(stderr, "talven template: %s does not exist\n", file->c_str());
+    return 1;
+  }
+  PrintBoxes(ui);
+  if (pageNo > report.TemplatePages.Count()) {
+    std::fprintf(stderr, "talven template: %s has %d page(s)\n", file->c_str(), report.TemplatePages.Count());
+    return 1;
+  }
+  TfrPage& page = report.TemplatePages[pageNo - 1];
+  if (pdf) WriteTemplatePagePdf(page, *output, report.TemplateFileName);
+  else WriteTemplatePagePng(page, *output, scale);
+  return 0;
+}
+
 int RunTemplate(const Args& args) {
   if (!args.empty() && args[0] == "dump") return Dump(args);
   if (!args.empty() && args[0] == "build") return Build(args);
-  return UsageError("template: expected dump or build");
+  if (!args.empty() && args[0] == "render") return Render(args);
+  return UsageError("template: expected dump, build or render");
 }
 
 }  // namespace
 
 TALVEN_COMMAND(template, "template",
-               "template dump FILE.frf | build FILE.json -o FILE.frf",
-               "write a report template as JSON, or build one from JSON", RunTemplate);
+               "template dump FILE.frf | build FILE.json -o FILE.frf | render FILE.frf --out OUT.png|OUT.pdf "
+               "[--page N] [--scale S]",
+               "write a report template as JSON, build one from JSON, or draw one of its pages", RunTemplate);
 
 }  // namespace talven::app

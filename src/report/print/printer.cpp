@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/rounding.h"
 #include "base/text.h"
+#include "report/engine/band_engine.h"
 #include "report/expr/report_scope.h"
 #include "report/render/render_view.h"
 
@@ -225,7 +226,9 @@ void TfrPrinter::ApplySettings() {
 bool TfrPrinter::PaperMatches(int code, int width, int height, int bin, int orientation) const {
   if (code != paperCode_) return false;
   if (code == kCustomPaper)
-    return std::abs(width - paperWidth_) <= 1 && std::abs(height - paperHeight_) <= 1 && orientation == orientation_;
+    // Sizes read from files may be anything: compared without overflow.
+    return std::abs(static_cast<long long>(width) - paperWidth_) <= 1 &&
+           std::abs(static_cast<long long>(height) - paperHeight_) <= 1 && orientation == orientation_;
   return orientation == orientation_ && (bin == bin_ || bin == -1);
 }
 
@@ -282,6 +285,7 @@ TfrPrinter& StartReportEngine(PrinterSystem* system) {
   SetEngineDefaultPaperCode(!printer.IsVirtual() && printer.DeviceSettings() ? printer.CurPaperCode() : 9);
   StartExpressionEngine();
   StartRenderEngine();
+  StartBandEngine();
   SetEngineReady(true);
   return printer;
 }

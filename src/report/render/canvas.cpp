@@ -101,6 +101,10 @@ void Canvas::TextOut(int x, int y, std::string_view text, const std::optional<Tf
 
 bool Canvas::StretchJpeg(const TfrRect&, std::string_view, int, int) { return false; }
 
+void Canvas::Polyline(const std::vector<CanvasPoint>& points) {
+  for (std::size_t i = 1; i < points.size(); ++i) Line(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
+}
+
 namespace {
 
 TextMetrics* scratchMetrics = nullptr;

@@ -46,6 +46,11 @@ struct CanvasBrush {
   bool operator==(const CanvasBrush&) const = default;
 };
 
+struct CanvasPoint {
+  int X = 0, Y = 0;
+  bool operator==(const CanvasPoint&) const = default;
+};
+
 // One text output, laid out: where every character goes.
 struct PlacedChar {
   std::uint16_t Code = 0;  // GBK code: a byte, or lead << 8 | trail
@@ -123,13 +128,20 @@ class Canvas {
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // A rectangle filled with the current brush (no outline).
   virtual void FillRect(const TfrRect& r) = 0;
-  // A picture stretched into the rectangle.
+  // A picture stretched into the rectangle (a rectangle given right to left
+  // or bottom up mirrors it).
   virtual void StretchImage(const TfrRect& r, const CanvasImage& image) = 0;
   // A JPEG picture (the bytes of its file, width × height pixels) stretched
   // into the rectangle, for a canvas that keeps the compressed data as it is
   // (a PDF file). False: the canvas takes no JPEG data, and the caller draws
   // the decoded pixels with StretchImage.
   virtual bool StretchJpeg(const TfrRect& r, std::string_view jpeg, int width, int height);
+  // Connected lines in the current pen.
+  virtual void Polyline(const std::vector<CanvasPoint>& points);
+  // A closed figure filled with the current brush and outlined with the
+  // current pen; an ellipse inside a rectangle likewise.
+  virtual void Polygon(const std::vector<CanvasPoint>& points) = 0;
+  virtual void Ellipse(const TfrRect& r) = 0;
 
   // The placement of a text output, as TextOut draws it.
   PlacedText Place(int x, int y, std::string_view text) const;
@@ -162,6 +174,9 @@ class MeasuringCanvas : public Canvas {
   void Line(int, int, int, int) override {}
   void FillRect(const TfrRect&) override {}
   void StretchImage(const TfrRect&, const CanvasImage&) override {}
+  void Polyline(const std::vector<CanvasPoint>&) override {}
+  void Polygon(const std::vector<CanvasPoint>&) override {}
+  void Ellipse(const TfrRect&) override {}
 
  protected:
   void DrawText(const PlacedText&) override {}

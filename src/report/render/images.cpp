@@ -220,6 +220,11 @@ std::optional<CanvasImage> DecodeBmp(std::string_view file) {
 
 std::optional<CanvasImage> DecodeDib(std::string_view dib, bool masked) { return DecodeDibAt(dib, 0, 0, false, masked); }
 
+std::optional<CanvasImage> DecodeDibParts(std::string_view record, std::size_t header, std::size_t bits) {
+  if (header >= record.size() || bits > record.size()) return std::nullopt;
+  return DecodeDibAt(record, header, bits, true, false);
+}
+
 std::optional<CanvasImage> DecodeIcon(std::string_view file) {
   if (file.size() < 6 || U16(file, 0) != 0 || U16(file, 2) != 1) return std::nullopt;
   const int count = U16(file, 4);

@@ -18,6 +18,8 @@ std::optional<CanvasImage> DecodeBmp(std::string_view file);
 // metafile records hold them); `masked` takes the second half of the rows as
 // the transparency mask of an icon.
 std::optional<CanvasImage> DecodeDib(std::string_view dib, bool masked = false);
+// A bitmap whose header and pixels lie apart in a record (metafiles).
+std::optional<CanvasImage> DecodeDibParts(std::string_view record, std::size_t header, std::size_t bits);
 std::optional<CanvasImage> DecodeIcon(std::string_view file);
 std::optional<CanvasImage> DecodeGraphicImage(const TfrGraphic& graphic);
 

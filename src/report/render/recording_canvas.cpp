@@ -10,4 +10,12 @@ void RecordingCanvas::StretchImage(const TfrRect& r, const CanvasImage& image) {
   items_.push_back(RecordedImage{r, image.Width, image.Height});
 }
 
+void RecordingCanvas::Polygon(const std::vector<CanvasPoint>& points) {
+  items_.push_back(RecordedShape{false, points, Pen(), Brush()});
+}
+
+void RecordingCanvas::Ellipse(const TfrRect& r) {
+  items_.push_back(RecordedShape{true, {{r.Left, r.Top}, {r.Right, r.Bottom}}, Pen(), Brush()});
+}
+
 }  // namespace talven

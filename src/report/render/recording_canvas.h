@@ -28,7 +28,15 @@ struct RecordedImage {
   int Width = 0, Height = 0;  // the picture's own pixels
 };
 
-using RecordedItem = std::variant<PlacedText, RecordedLine, RecordedFill, RecordedImage>;
+// A polygon or an ellipse (two points: the rectangle's corners).
+struct RecordedShape {
+  bool Ellipse = false;
+  std::vector<CanvasPoint> Points;
+  CanvasPen Pen;
+  CanvasBrush Brush;
+};
+
+using RecordedItem = std::variant<PlacedText, RecordedLine, RecordedFill, RecordedImage, RecordedShape>;
 
 class RecordingCanvas : public Canvas {
  public:
@@ -38,6 +46,8 @@ class RecordingCanvas : public Canvas {
   void Line(int x1, int y1, int x2, int y2) override;
   void FillRect(const TfrRect& r) override;
   void StretchImage(const TfrRect& r, const CanvasImage& image) override;
+  void Polygon(const std::vector<CanvasPoint>& points) override;
+  void Ellipse(const TfrRect& r) override;
 
   const std::vector<RecordedItem>& Items() const { return items_; }
   void Clear() { items_.clear(); }
@@ -47,6 +57,7 @@ class RecordingCanvas : public Canvas {
   std::vector<RecordedLine> Lines() const { return Of<RecordedLine>(); }
   std::vector<RecordedFill> Fills() const { return Of<RecordedFill>(); }
   std::vector<RecordedImage> Images() const { return Of<RecordedImage>(); }
+  std::vector<RecordedShape> Shapes() const { return Of<RecordedShape>(); }
 
  protected:
   void DrawText(const PlacedText& text) override { items_.push_back(text); }

@@ -7,6 +7,7 @@
 #include "report/expr/report_scope.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
+#include "report/model/page.h"
 #include "report/model/picture_view.h"
 #include "report/model/subreport_view.h"
 #include "report/render/images.h"
@@ -117,6 +118,46 @@ void RenderSubReport(TfrSubReportView& s, Canvas& c) {
   c.SetOpaque(false);
   c.TextOut(l + 2, t + 2, s.Name, s.DrawRect);
   EndPaint(s);
+}
+
+void DrawTemplatePage(TfrPage& page, Canvas& canvas, double scaleX, double scaleY, int offsetX, int offsetY) {
+  PrepareState& state = EngineState();
+  const TfrDocMode mode = state.DocMode;
+  state.DocMode = TfrDocMode::Printing;
+  struct Saved {
+    std::int32_t left, top, width, height;
+    std::uint16_t frameTyp;
+    double sx, sy;
+    std::int32_t ox, oy;
+    TfrStrings output;
+  };
+  try {
+    for (const auto& object : page.ObjectList) {
+      TfrView& v = *object;
+      if (v.TypeCode == gtBand) continue;
+      const Saved saved{v.Left, v.Top, v.Width, v.Height, v.FrameTyp, v.DrawScaleX, v.DrawScaleY,
+                        v.DrawOffsetX, v.DrawOffsetY, v.OutputText};
+      v.DrawScaleX = scaleX;
+      v.DrawScaleY = scaleY;
+      v.DrawOffsetX = offsetX;
+      v.DrawOffsetY = offsetY;
+      RenderView(v, canvas);
+      v.Left = saved.left;
+      v.Top = saved.top;
+      v.Width = saved.width;
+      v.Height = saved.height;
+      v.FrameTyp = saved.frameTyp;
+      v.DrawScaleX = saved.sx;
+      v.DrawScaleY = saved.sy;
+      v.DrawOffsetX = saved.ox;
+      v.DrawOffsetY = saved.oy;
+      v.OutputText = saved.output;
+    }
+  } catch (...) {
+    state.DocMode = mode;
+    throw;
+  }
+  state.DocMode = mode;
 }
 
 void StartRenderEngine() {

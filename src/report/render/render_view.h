@@ -18,6 +18,7 @@
 namespace talven {
 
 class TfrLineView;
+class TfrPage;
 class TfrPictureView;
 class TfrSubReportView;
 
@@ -45,6 +46,11 @@ void RenderSubReport(TfrSubReportView& subReport, Canvas& canvas);
 // printing, an icon is not drawn. A graphic that cannot be decoded draws
 // nothing.
 void DrawGraphic(Canvas& canvas, const TfrRect& area, const TfrGraphic& graphic, bool printing);
+
+// Draws the objects of a template page as they stand (document mode, design
+// values: brackets are not evaluated), scaled from report units to device
+// pixels and offset; every object gets its geometry and text back after.
+void DrawTemplatePage(TfrPage& page, Canvas& canvas, double scaleX, double scaleY, int offsetX = 0, int offsetY = 0);
 
 // The engine start of drawing, idempotent: registers the built-in classes
 // and installs the model's height hook and the expressions' CALCWIDTH.

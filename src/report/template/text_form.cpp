@@ -3,6 +3,8 @@
 // this file maps the object model onto it and back.
 #include "report/template/text_form.h"
 
+#include "report/template/json_form.h"
+
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
@@ -25,18 +27,44 @@
 
 namespace talven {
 
+namespace json_form {
+
+TfrJson TextJson(const std::string& text) {
+  if (IsValidGbk(text)) return GbkToUtf8(text);
+  return TfrJson{{"bytes", Base64Encode(text)}};
+}
+
+[[noreturn]] void Fail(const std::string& path, const std::string& what) {
+  throw Error(Utf8ToGbk(path) + ": " + what);
+}
+
+std::string GbkOf(const TfrJson& j, const std::string& path) {
+  if (j.is_string()) {
+    const std::string& utf8 = j.get_ref<const std::string&>();
+    std::string gbk = Utf8ToGbk(utf8);
+    if (GbkToUtf8(gbk) != utf8) Fail(path, "text that GBK cannot hold (write it as {\"bytes\": base64})");
+    return gbk;
+  }
+  if (j.is_object() && j.size() == 1 && j.contains("bytes") && j["bytes"].is_string())
+    return Base64Decode(j["bytes"].get_ref<const std::string&>());
+  Fail(path, "expected a text");
+}
+
+}  // namespace json_form
+
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = TfrJson;
+using json_form::Fail;
+using json_form::Fields;
+using json_form::GbkOf;
+using json_form::TextJson;
+using json_form::ViewFromJson;
+using json_form::ViewJson;
 
 constexpr const char* kFormat = "talven-template";
 
 // ---------------------------------------------------------------- writing
-
-Json TextJson(const std::string& text) {
-  if (IsValidGbk(text)) return GbkToUtf8(text);
-  return Json{{"bytes", Base64Encode(text)}};
-}
 
 Json LinesJson(const TfrStrings& lines) {
   Json a = Json::array();
@@ -67,7 +95,9 @@ Json ListJson(const TfrVariables& list) {
   return a;
 }
 
-Json ViewJson(TfrView& v) {
+}  // namespace
+
+Json json_form::ViewJson(TfrView& v) {
   Json o;
   o["class"] = v.ClassName();
   o["Name"] = TextJson(v.Name);
@@ -127,6 +157,8 @@ Json ViewJson(TfrView& v) {
   return o;
 }
 
+namespace {
+
 Json PageJson(const TfrPage& p) {
   Json o;
   o["Name"] = TextJson(p.Name);
@@ -161,114 +193,6 @@ Json PageJson(const TfrPage& p) {
 
 // ---------------------------------------------------------------- reading
 
-[[noreturn]] void Fail(const std::string& path, const std::string& what) {
-  throw Error(Utf8ToGbk(path) + ": " + what);
-}
-
-std::string GbkOf(const Json& j, const std::string& path) {
-  if (j.is_string()) {
-    const std::string& utf8 = j.get_ref<const std::string&>();
-    std::string gbk = Utf8ToGbk(utf8);
-    if (GbkToUtf8(gbk) != utf8) Fail(path, "text that GBK cannot hold (write it as {\"bytes\": base64})");
-    return gbk;
-  }
-  if (j.is_object() && j.size() == 1 && j.contains("bytes") && j["bytes"].is_string())
-    return Base64Decode(j["bytes"].get_ref<const std::string&>());
-  Fail(path, "expected a text");
-}
-
-// The fields of one JSON object, taken one by one; whatever is left at the
-// end is a field the target does not have.
-class Fields {
- public:
-  Fields(const Json& j, std::string path) : j_(j), path_(std::move(path)) {
-    if (!j_.is_object()) Fail(path_, "expected an object");
-  }
-
-  const std::string& Path() const { return path_; }
-  std::string PathOf(const std::string& key) const { return path_ + "." + key; }
-
-  const Json* Take(const std::string& key) {
-    auto it = j_.find(key);
-    if (it == j_.end()) return nullptr;
-    used_.push_back(key);
-    return &*it;
-  }
-
-  template <class T>
-  void Int(const std::string& key, T& target) {
-    if (const Json* v = Take(key)) target = IntOf<T>(*v, PathOf(key));
-  }
-  void Bool(const std::string& key, bool& target) {
-    if (const Json* v = Take(key)) {
-      if (!v->is_boolean()) Fail(PathOf(key), "expected true or false");
-      target = v->get<bool>();
-    }
-  }
-  template <class T>
-  void Real(const std::string& key, T& target) {
-    const Json* v = Take(key);
-    if (v == nullptr) return;
-    if (v->is_number()) {
-      target = static_cast<T>(v->get<double>());
-      return;
-    }
-    const std::string path = PathOf(key);
-    if (!v->is_object() || v->size() != 1 || !v->contains("bits") || !(*v)["bits"].is_string())
-      Fail(path, "expected a number");
-    const std::string& hex = (*v)["bits"].get_ref<const std::string&>();
-    if (hex.size() != 18 || !hex.starts_with("0x") || hex.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos)
-      Fail(path, "expected \"bits\": \"0x\" and 16 hexadecimal digits");
-    std::uint64_t bits = std::stoull(hex.substr(2), nullptr, 16);
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    target = static_cast<T>(d);
-  }
-  void Text(const std::string& key, std::string& target) {
-    if (const Json* v = Take(key)) target = GbkOf(*v, PathOf(key));
-  }
-  void Lines(const std::string& key, TfrStrings& target) {
-    const Json* v = Take(key);
-    if (v == nullptr) return;
-    if (!v->is_array()) Fail(PathOf(key), "expected an array of lines");
-    target.clear();
-    for (std::size_t i = 0; i < v->size(); ++i)
-      target.push_back(GbkOf((*v)[i], PathOf(key) + "[" + std::to_string(i) + "]"));
-  }
-
-  void Finish() const {
-    for (auto it = j_.begin(); it != j_.end(); ++it)
-      if (std::find(used_.begin(), used_.end(), it.key()) == used_.end()) Fail(PathOf(it.key()), "unknown field");
-  }
-
-  template <class T>
-  static T IntOf(const Json& v, const std::string& path) {
-    std::int64_t n = 0;
-    if (v.is_number_integer()) {
-      n = v.is_number_unsigned() ? static_cast<std::int64_t>(std::min<std::uint64_t>(v.get<std::uint64_t>(), INT64_MAX))
-                                 : v.get<std::int64_t>();
-    } else if (v.is_string() && v.get_ref<const std::string&>().starts_with("0x")) {
-      const std::string& s = v.get_ref<const std::string&>();
-      if (s.size() < 3 || s.size() > 10 || s.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos)
-        Fail(path, "expected a hexadecimal number 0x0 to 0xFFFFFFFF");
-      std::uint32_t u = static_cast<std::uint32_t>(std::stoul(s.substr(2), nullptr, 16));
-      // Colours such as 0xFF00000F are signed 32-bit values.
-      n = std::is_signed_v<T> && sizeof(T) == 4 ? static_cast<std::int32_t>(u) : static_cast<std::int64_t>(u);
-    } else {
-      Fail(path, "expected an integer");
-    }
-    if (n < static_cast<std::int64_t>(std::numeric_limits<T>::min()) ||
-        n > static_cast<std::int64_t>(std::numeric_limits<T>::max()))
-      Fail(path, "value " + std::to_string(n) + " out of range");
-    return static_cast<T>(n);
-  }
-
- private:
-  const Json& j_;
-  std::string path_;
-  std::vector<std::string> used_;
-};
-
 void ListFromJson(const Json* j, const std::string& path, TfrVariables& list) {
   list.Clear();
   if (j == nullptr) return;
@@ -297,7 +221,9 @@ std::unique_ptr<TfrView> CreateView(const std::string& cls, const std::string& p
   }
 }
 
-void ViewFromJson(const Json& j, const std::string& path, TfrPage& page, TfrReport& report) {
+}  // namespace
+
+void json_form::ViewFromJson(const Json& j, const std::string& path, TfrPage& page, TfrReport& report) {
   Fields f(j, path);
   const Json* cls = f.Take("class");
   if (cls == nullptr || !cls->is_string()) Fail(path + ".class", "expected the object's class name");
@@ -390,6 +316,8 @@ void ViewFromJson(const Json& j, const std::string& path, TfrPage& page, TfrRepo
   }
   f.Finish();
 }
+
+namespace {
 
 void PageFromJson(const Json& j, const std::string& path, TfrReport& report) {
   Fields f(j, path);

@@ -2,6 +2,8 @@
 // and a printing system answering through the PrinterSystem interface.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "base/error.h"
 #include "base/rounding.h"
 #include "base/text.h"
@@ -122,6 +124,8 @@ TEST_F(PrinterTest, CustomPaperMatchesWithinOneTenthOfAMillimetre) {
   EXPECT_FALSE(p.PaperMatches(kCustomPaper, 2002, 1000, -1, 0));
   EXPECT_FALSE(p.PaperMatches(kCustomPaper, 2001, 1000, -1, 1));
   EXPECT_FALSE(p.PaperMatches(9, 2000, 1001, -1, 0));
+  // Sizes from a damaged file are compared without overflow.
+  EXPECT_FALSE(p.PaperMatches(kCustomPaper, std::numeric_limits<int>::min(), 1001, -1, 0));
 
   p.SetPaper(9, 0, 0, 3, 0, false);
   EXPECT_TRUE(p.PaperMatches(9, 1, 1, 3, 0));

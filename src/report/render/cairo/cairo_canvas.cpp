@@ -229,6 +229,50 @@ void CairoCanvas::StrokeLine(double x1, double y1, double x2, double y2, int wid
   if (!dashes.empty()) cairo_set_dash(cr_, nullptr, 0, 0);
 }
 
+void CairoCanvas::FillAndStroke() {
+  const CanvasBrush& brush = Brush();
+  if (!brush.Clear && brush.Color != clNone) {
+    SetColor(brush.Color);
+    cairo_fill_preserve(cr_);
+  }
+  const CanvasPen& pen = Pen();
+  if (pen.Style != PenStyle::Clear && pen.Color != clNone) {
+    SetColor(pen.Color);
+    cairo_set_line_width(cr_, std::max(1, pen.Width));
+    cairo_set_line_cap(cr_, CAIRO_LINE_CAP_SQUARE);
+    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
+    std::vector<double> dashes = DashPattern(pen.Style);
+    for (double& d : dashes) d = d * resolution_ / 96.0;
+    cairo_set_dash(cr_, dashes.data(), static_cast<int>(dashes.size()), 0);
+    cairo_stroke_preserve(cr_);
+    if (!dashes.empty()) cairo_set_dash(cr_, nullptr, 0, 0);
+  }
+  cairo_new_path(cr_);
+}
+
+void CairoCanvas::Polygon(const std::vector<CanvasPoint>& points) {
+  if (points.size() < 2) return;
+  Flush();
+  // Outlines on pixel centres, as lines are.
+  const double d = (std::max(1, Pen().Width) % 2) ? 0.5 : 0.0;
+  cairo_move_to(cr_, points[0].X + d, points[0].Y + d);
+  for (std::size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].X + d, points[i].Y + d);
+  cairo_close_path(cr_);
+  FillAndStroke();
+}
+
+void CairoCanvas::Ellipse(const TfrRect& r) {
+  if (r.Right == r.Left || r.Bottom == r.Top) return;
+  Flush();
+  const double d = (std::max(1, Pen().Width) % 2) ? 0.5 : 0.0;
+  cairo_save(cr_);
+  cairo_translate(cr_, (r.Left + r.Right) / 2.0 + d, (r.Top + r.Bottom) / 2.0 + d);
+  cairo_scale(cr_, std::abs(r.Right - r.Left) / 2.0, std::abs(r.Bottom - r.Top) / 2.0);
+  cairo_arc(cr_, 0, 0, 1, 0, 2 * std::numbers::pi);
+  cairo_restore(cr_);
+  FillAndStroke();
+}
+
 void CairoCanvas::NewPage() {
   Flush();
   onPage_.clear();

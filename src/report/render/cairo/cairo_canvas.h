@@ -37,6 +37,8 @@ class CairoCanvas : public Canvas {
   void Line(int x1, int y1, int x2, int y2) override;
   void FillRect(const TfrRect& r) override;
   void StretchImage(const TfrRect& r, const CanvasImage& image) override;
+  void Polygon(const std::vector<CanvasPoint>& points) override;
+  void Ellipse(const TfrRect& r) override;
   // Taken on a PDF surface for baseline and progressive JPEG data of one or
   // three colour components; other data (and other surfaces) are decoded.
   bool StretchJpeg(const TfrRect& r, std::string_view jpeg, int width, int height) override;
@@ -59,6 +61,8 @@ class CairoCanvas : public Canvas {
     int Count = 0;  // lines held back
     CanvasPen Pen;
   };
+  // Fills the current path with the brush and outlines it with the pen.
+  void FillAndStroke();
   void StrokeLine(double x1, double y1, double x2, double y2, int width, const CanvasPen& pen);
   // Paints a picture surface into the rectangle (a copy of it when the page
   // has it already).
