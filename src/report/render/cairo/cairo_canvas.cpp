@@ -176,40 +176,112 @@ void CairoCanvas::Line(int x1, int y1, int x2, int y2) {
         (horizontal ? p.Y1 == p.Y2 && p.X1 == x1 && p.X2 == x2 && y1 == p.Y1 + p.Count
                     : p.X1 == p.X2 && p.Y1 != p.Y2 && p.Y1 == y1 && p.Y2 == y2 && x1 == p.X1 + p.Count);
     if (!beside) {
-      Flush();
+      PutDashes();
       p = PendingLine{x1, y1, x2, y2, 0, pen};
     }
     ++p.Count;
     return;
   }
-  Flush();
+  PutDashes();
   const int w = std::max(1, pen.Width);
   if ((horizontal || vertical) && pen.Style == PenStyle::Solid) {
     // An axis-parallel line is a band w pixels across, centred on the line,
     // its ends squared off so that frame corners close.
-    SetColor(pen.Color);
     const int lo = (w - 1) / 2, ext = w > 1 ? w / 2 : 0;
     if (horizontal) {
       const int a = std::min(x1, x2) - ext, b = std::max(x1, x2) + ext + (w > 1 ? 1 : 0);
-      cairo_rectangle(cr_, a, y1 - lo, std::max(1, b - a), w);
+      AddBand(TfrRect{a, y1 - lo, a + std::max(1, b - a), y1 - lo + w}, pen.Color);
     } else {
       const int a = std::min(y1, y2) - ext, b = std::max(y1, y2) + ext + (w > 1 ? 1 : 0);
-      cairo_rectangle(cr_, x1 - lo, a, w, std::max(1, b - a));
+      AddBand(TfrRect{x1 - lo, a, x1 - lo + w, a + std::max(1, b - a)}, pen.Color);
     }
-    cairo_fill(cr_);
     return;
   }
+  BandsUnder(TfrRect{std::min(x1, x2) - w, std::min(y1, y2) - w, std::max(x1, x2) + w, std::max(y1, y2) + w});
   // Pixel centres: a 1-pixel line at x covers the pixel column x.
   const double d = (w % 2) ? 0.5 : 0.0;
   StrokeLine(x1 + d, y1 + d, x2 + d, y2 + d, w, pen);
 }
 
+namespace {
+
+bool Overlap(const TfrRect& a, const TfrRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+}  // namespace
+
+void CairoCanvas::AddBand(const TfrRect& box, TColor color) {
+  for (const Band& b : bands_)
+    if (b.Color != color && Overlap(b.Box, box)) {
+      PutBands();
+      break;
+    }
+  bands_.push_back(Band{box, color});
+}
+
+void CairoCanvas::BandsUnder(const TfrRect& box) {
+  for (const Band& b : bands_)
+    if (Overlap(b.Box, box)) {
+      PutBands();
+      return;
+    }
+}
+
+void CairoCanvas::PutBands() {
+  if (bands_.empty()) return;
+  // By colour; in a colour the bands that lie along a row, then those along
+  // a column, each run of touching or overlapping ones as one.
+  std::stable_sort(bands_.begin(), bands_.end(), [](const Band& a, const Band& b) { return a.Color < b.Color; });
+  std::vector<TfrRect> rows, columns;
+  for (std::size_t i = 0; i < bands_.size();) {
+    const TColor color = bands_[i].Color;
+    rows.clear();
+    columns.clear();
+    for (; i < bands_.size() && bands_[i].Color == color; ++i) {
+      const TfrRect& r = bands_[i].Box;
+      (r.Right - r.Left >= r.Bottom - r.Top ? rows : columns).push_back(r);
+    }
+    std::sort(rows.begin(), rows.end(), [](const TfrRect& a, const TfrRect& b) {
+      return std::tie(a.Top, a.Bottom, a.Left) < std::tie(b.Top, b.Bottom, b.Left);
+    });
+    std::sort(columns.begin(), columns.end(), [](const TfrRect& a, const TfrRect& b) {
+      return std::tie(a.Left, a.Right, a.Top) < std::tie(b.Left, b.Right, b.Top);
+    });
+    SetColor(color);
+    for (std::size_t k = 0; k < rows.size();) {
+      TfrRect run = rows[k++];
+      while (k < rows.size() && rows[k].Top == run.Top && rows[k].Bottom == run.Bottom && rows[k].Left <= run.Right)
+        run.Right = std::max(run.Right, rows[k++].Right);
+      cairo_rectangle(cr_, run.Left, run.Top, run.Right - run.Left, run.Bottom - run.Top);
+      cairo_fill(cr_);
+    }
+    for (std::size_t k = 0; k < columns.size();) {
+      TfrRect run = columns[k++];
+      while (k < columns.size() && columns[k].Left == run.Left && columns[k].Right == run.Right &&
+             columns[k].Top <= run.Bottom)
+        run.Bottom = std::max(run.Bottom, columns[k++].Bottom);
+      cairo_rectangle(cr_, run.Left, run.Top, run.Right - run.Left, run.Bottom - run.Top);
+      cairo_fill(cr_);
+    }
+  }
+  bands_.clear();
+}
+
 void CairoCanvas::Flush() {
+  PutDashes();
+  PutBands();
+}
+
+void CairoCanvas::PutDashes() {
   PendingLine& p = pending_;
   if (p.Count == 0) return;
+  const bool horizontal = p.Y1 == p.Y2;
+  BandsUnder(horizontal ? TfrRect{std::min(p.X1, p.X2), p.Y1, std::max(p.X1, p.X2) + 1, p.Y1 + p.Count}
+                        : TfrRect{p.X1, std::min(p.Y1, p.Y2), p.X1 + p.Count, std::max(p.Y1, p.Y2) + 1});
   // n lines of one pixel side by side cover n pixels from the first one on.
   const double across = p.Count / 2.0;
-  if (p.Y1 == p.Y2) StrokeLine(p.X1 + 0.5, p.Y1 + across, p.X2 + 0.5, p.Y2 + across, p.Count, p.Pen);
+  if (horizontal) StrokeLine(p.X1 + 0.5, p.Y1 + across, p.X2 + 0.5, p.Y2 + across, p.Count, p.Pen);
   else StrokeLine(p.X1 + across, p.Y1 + 0.5, p.X2 + across, p.Y2 + 0.5, p.Count, p.Pen);
   p.Count = 0;
 }
@@ -281,18 +353,20 @@ void CairoCanvas::NewPage() {
 void CairoCanvas::FillRect(const TfrRect& r) {
   const CanvasBrush& brush = Brush();
   if (brush.Clear || brush.Color == clNone || r.Right <= r.Left || r.Bottom <= r.Top) return;
-  Flush();
+  PutDashes();
+  BandsUnder(r);
   SetColor(brush.Color);
   cairo_rectangle(cr_, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
   cairo_fill(cr_);
 }
 
 void CairoCanvas::PaintPicture(const TfrRect& r, cairo_surface_t* surface) {
-  Flush();
+  PutDashes();
+  const Target t = TargetOf(r);
+  BandsUnder(TfrRect{int(t.x), int(t.y), int(t.x + t.w), int(t.y + t.h)});
   const bool again = !onPage_.insert(surface).second;
   if (again) surface = CopyPicture(surface);
   const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-  const Target t = TargetOf(r);
   cairo_save(cr_);
   cairo_translate(cr_, t.flipX ? t.x + t.w : t.x, t.flipY ? t.y + t.h : t.y);
   cairo_scale(cr_, (t.flipX ? -t.w : t.w) / w, (t.flipY ? -t.h : t.h) / h);
@@ -391,11 +465,34 @@ cairo_scaled_font_t* CairoCanvas::ScaledFont(const FaceInfo& face, int pixelHeig
 
 void CairoCanvas::DrawText(const PlacedText& text) {
   if (text.Chars.empty() || text.Measure == nullptr) return;
-  Flush();
   const FaceSet& faces = text.Measure->Faces();
   const bool upward = text.Font.Escapement == 900;
   const bool bold = (text.Font.Style & fsBoldBit) != 0, italic = (text.Font.Style & fsItalicBit) != 0;
   const int pixelHeight = text.Font.PixelHeight;
+  {
+    // Where the ink may go: the text's cell (its face's ascent and descent
+    // hold every glyph), widened along the text for glyphs that reach past
+    // their advance, a slant and a doubled bold run.
+    PutDashes();
+    const int along = pixelHeight / 8 + (italic ? pixelHeight / 4 : 0) + (bold ? pixelHeight / 24 + 1 : 0);
+    TfrRect ink = text.Bounds;
+    if (upward) {
+      ink.Top -= along;
+      ink.Bottom += along;
+      --ink.Left, ++ink.Right;
+    } else {
+      ink.Left -= along;
+      ink.Right += along;
+      --ink.Top, ++ink.Bottom;
+    }
+    if (text.Clip) {
+      ink.Left = std::max(ink.Left, text.Clip->Left);
+      ink.Top = std::max(ink.Top, text.Clip->Top);
+      ink.Right = std::min(ink.Right, text.Clip->Right);
+      ink.Bottom = std::min(ink.Bottom, text.Clip->Bottom);
+    }
+    BandsUnder(ink);
+  }
   cairo_save(cr_);
   if (text.Clip) {
     const TfrRect& c = *text.Clip;

@@ -61,6 +61,24 @@ class CairoCanvas : public Canvas {
     int Count = 0;  // lines held back
     CanvasPen Pen;
   };
+  // Solid lines parallel to the axes are bands of pixels. They are held
+  // back while nothing drawn after them covers them, and put down at once:
+  // bands of one colour that continue each other become one (the ruled
+  // lines of a table become one line a row and a column), all in one path.
+  // Held-back bands of different colours never overlap, so their order does
+  // not show.
+  struct Band {
+    TfrRect Box;
+    TColor Color;
+  };
+  void AddBand(const TfrRect& box, TColor color);
+  // Puts the held-back bands down before something that covers `box` is
+  // drawn (nothing when none touches it).
+  void BandsUnder(const TfrRect& box);
+  void PutBands();
+  // The dashed run held back, stroked.
+  void PutDashes();
+
   // Fills the current path with the brush and outlines it with the pen.
   void FillAndStroke();
   void StrokeLine(double x1, double y1, double x2, double y2, int width, const CanvasPen& pen);
@@ -91,6 +109,7 @@ class CairoCanvas : public Canvas {
   std::vector<std::unique_ptr<unsigned char[]>> blanks_;
   std::size_t blankSize_ = 0;
   PendingLine pending_;
+  std::vector<Band> bands_;
 };
 
 // Whether JPEG data can go into a PDF file as it is: a baseline or

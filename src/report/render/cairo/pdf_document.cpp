@@ -9,7 +9,9 @@
 #include "base/error.h"
 #include "base/rounding.h"
 #include "base/text.h"
+#include "report/model/page.h"
 #include "report/model/printer_adapter.h"
+#include "report/render/render_view.h"
 
 namespace talven {
 
@@ -124,6 +126,15 @@ void PdfDocument::Finish() {
     std::remove(partPath_.c_str());
     throw Error("Cannot write file \"" + fileName_ + "\"");
   }
+}
+
+void WriteTemplatePagePdf(TfrPage& page, const std::string& fileName, const std::string& title) {
+  PdfDocument pdf(fileName, title);
+  Canvas& canvas = pdf.BeginPage(TenthsToPoints(page.PaperWidth), TenthsToPoints(page.PaperHeight));
+  const double scale = PdfDocument::kResolution / kReportUnitsPerInch;
+  DrawTemplatePage(page, canvas, scale, scale);
+  pdf.EndPage();
+  pdf.Finish();
 }
 
 }  // namespace talven

@@ -68,4 +68,10 @@ class PdfDocument {
   bool inPage_ = false;
 };
 
+class TfrPage;
+
+// A one-page PDF file (GBK name) of a template page as it stands, on the
+// page's paper (talven template render).
+void WriteTemplatePagePdf(TfrPage& page, const std::string& fileName, const std::string& title);
+
 }  // namespace talven

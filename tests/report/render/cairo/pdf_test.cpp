@@ -412,5 +412,60 @@ TEST_F(PdfTest, PixelPicturesKeepTheirColoursInAPdfAndOnAnImage) {
   cairo_surface_destroy(surface);
 }
 
+
+TEST_F(PdfTest, RuledLinesOfATableBecomeOneLineARowAndAColumn) {
+  const std::string file = dir.File("table.pdf");
+  {
+    PdfDocument pdf(Utf8ToGbk(file), "");
+    Objects cells;
+    for (int row = 0; row < 3; ++row)
+      for (int column = 0; column < 3; ++column)
+        AddMemo(cells, 40 + column * 100, 40 + row * 30, 100, 30, "格"_gbk).FrameTyp = 15;
+    DrawObjects(pdf, 2100, 2970, cells);
+    pdf.Finish();
+  }
+  ASSERT_EQ(Shell("qpdf --qdf --object-streams=disable '" + file + "' '" + file + ".qdf'").Code, 0);
+  const std::string stream = test::ReadFile(file + ".qdf");
+  std::size_t rectangles = 0;
+  for (std::size_t at = 0; (at = stream.find(" re f\n", at)) != std::string::npos; ++at) ++rectangles;
+  EXPECT_EQ(rectangles, 4u + 4u);  // of 36 frame lines drawn
+  EXPECT_EQ(Shell("pdftotext '" + file + "' - | grep -o 格 | wc -l").Out, "9\n");
+}
+
+// The colour of a pixel of an image surface.
+Rgb At(cairo_surface_t* surface, int x, int y) {
+  cairo_surface_flush(surface);
+  const auto* p = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface) + x * 4;
+  return Rgb{p[2], p[1], p[0]};
+}
+
+TEST(CairoCanvas, LinesHeldBackStillLieUnderWhatIsDrawnOverThem) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 100, 100);
+  cairo_t* cr = cairo_create(surface);
+  {
+    CairoCanvas c(cr, ProductionMetrics());
+    c.SetBrush(CanvasBrush{clWhite, false});
+    c.FillRect({0, 0, 100, 100});
+    c.SetPen(CanvasPen{clBlack, 3, PenStyle::Solid});
+    c.Line(10, 20, 90, 20);
+    c.Line(10, 60, 90, 60);
+    c.SetPen(CanvasPen{0x0000FF, 3, PenStyle::Solid});  // red across both
+    c.Line(50, 10, 50, 90);
+    c.SetBrush(CanvasBrush{0x00FF00, false});  // green over the lower crossing
+    c.FillRect({45, 55, 55, 65});
+    c.SetPen(CanvasPen{clBlack, 1, PenStyle::Dash});  // dashes over the red line
+    c.Line(40, 40, 60, 40);
+    c.Flush();
+  }
+  EXPECT_EQ(At(surface, 30, 20), (Rgb{0, 0, 0}));
+  EXPECT_EQ(At(surface, 50, 20), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At(surface, 50, 60), (Rgb{0, 255, 0}));
+  EXPECT_EQ(At(surface, 70, 60), (Rgb{0, 0, 0}));
+  EXPECT_EQ(At(surface, 50, 40), (Rgb{0, 0, 0}));
+  EXPECT_EQ(At(surface, 50, 30), (Rgb{255, 0, 0}));
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+}
+
 }  // namespace
 }  // namespace talven
