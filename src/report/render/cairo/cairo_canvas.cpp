@@ -212,26 +212,42 @@ bool Overlap(const TfrRect& a, const TfrRect& b) {
 }  // namespace
 
 void CairoCanvas::AddBand(const TfrRect& box, TColor color) {
-  for (const Band& b : bands_)
-    if (b.Color != color && Overlap(b.Box, box)) {
-      PutBands();
-      break;
+  if (!bands_.empty() && (!oneColor_ || bands_.front().Color != color)) {
+    // Over a band of another colour: the one below goes down first.
+    for (int s = box.Top / kStrip - (box.Top < 0); s * kStrip < box.Bottom; ++s) {
+      auto it = strips_.find(s);
+      if (it == strips_.end()) continue;
+      for (std::size_t i : it->second)
+        if (bands_[i].Color != color && Overlap(bands_[i].Box, box)) {
+          PutBands();
+          break;
+        }
+      if (bands_.empty()) break;
     }
+    oneColor_ = bands_.empty();
+  }
+  for (int s = box.Top / kStrip - (box.Top < 0); s * kStrip < box.Bottom; ++s) strips_[s].push_back(bands_.size());
   bands_.push_back(Band{box, color});
 }
 
 void CairoCanvas::BandsUnder(const TfrRect& box) {
-  for (const Band& b : bands_)
-    if (Overlap(b.Box, box)) {
-      PutBands();
-      return;
-    }
+  if (bands_.empty()) return;
+  for (int s = box.Top / kStrip - (box.Top < 0); s * kStrip < box.Bottom; ++s) {
+    auto it = strips_.find(s);
+    if (it == strips_.end()) continue;
+    for (std::size_t i : it->second)
+      if (Overlap(bands_[i].Box, box)) {
+        PutBands();
+        return;
+      }
+  }
 }
 
 void CairoCanvas::PutBands() {
   if (bands_.empty()) return;
   // By colour; in a colour the bands that lie along a row, then those along
-  // a column, each run of touching or overlapping ones as one.
+  // a column, each run of touching or overlapping ones as one rectangle
+  // (filled one by one: a path of many rectangles is written longer).
   std::stable_sort(bands_.begin(), bands_.end(), [](const Band& a, const Band& b) { return a.Color < b.Color; });
   std::vector<TfrRect> rows, columns;
   for (std::size_t i = 0; i < bands_.size();) {
@@ -266,6 +282,8 @@ void CairoCanvas::PutBands() {
     }
   }
   bands_.clear();
+  strips_.clear();
+  oneColor_ = true;
 }
 
 void CairoCanvas::Flush() {
@@ -420,16 +438,17 @@ unsigned char* CairoCanvas::Blank(std::size_t bytes) {
 bool CairoCanvas::StretchJpeg(const TfrRect& r, std::string_view jpeg, int width, int height) {
   if (!pdf_ || !JpegPassesThrough(jpeg, width, height)) return false;
   if (r.Right == r.Left || r.Bottom == r.Top) return true;
-  cairo_surface_t*& surface = jpegs_[std::string(jpeg)];
+  auto found = jpegs_.find(jpeg);
+  cairo_surface_t* surface = found != jpegs_.end() ? found->second : nullptr;
   if (surface == nullptr) {
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
     surface = cairo_image_surface_create_for_data(Blank(std::size_t(stride) * height), CAIRO_FORMAT_RGB24, width,
                                                   height, stride);
     if (!AttachJpeg(surface, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size())) {
       cairo_surface_destroy(surface);
-      jpegs_.erase(std::string(jpeg));
       return false;
     }
+    jpegs_.emplace(std::string(jpeg), surface);
   }
   PaintPicture(r, surface);
   return true;

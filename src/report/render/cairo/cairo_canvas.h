@@ -100,7 +100,11 @@ class CairoCanvas : public Canvas {
   std::map<std::tuple<const void*, int, bool, bool>, cairo_scaled_font_t*> fonts_;
   // Pictures already given to the surface, by their data: a picture drawn
   // again (a logo on every page) is embedded once.
-  std::unordered_map<std::string, cairo_surface_t*> jpegs_;
+  struct DataHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view data) const { return std::hash<std::string_view>{}(data); }
+  };
+  std::unordered_map<std::string, cairo_surface_t*, DataHash, std::equal_to<>> jpegs_;
   std::unordered_map<std::string, cairo_surface_t*> images_;
   // Pictures painted on the current page: painting one surface twice on a
   // page would name it twice in the page's resources, so a second use takes
@@ -110,6 +114,11 @@ class CairoCanvas : public Canvas {
   std::size_t blankSize_ = 0;
   PendingLine pending_;
   std::vector<Band> bands_;
+  // The held-back bands by strips of the page (kStrip pixels high), so
+  // that looking for the ones under a box does not go through all of them.
+  static constexpr int kStrip = 256;
+  std::unordered_map<int, std::vector<std::size_t>> strips_;
+  bool oneColor_ = true;  // all held-back bands have one colour
 };
 
 // Whether JPEG data can go into a PDF file as it is: a baseline or
