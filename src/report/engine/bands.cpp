@@ -46,7 +46,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     page.KindBands[static_cast<std::size_t>(kind)] = page.BandList.back().get();
   }
 
-  // 1. Every object in printing mode, with its script compiled.
+  // Every object in printing mode, with its script compiled.
   std::set<TfrView*> unassigned;
   for (const auto& owned : page.ObjectList) {
     TfrView* view = owned.get();
@@ -75,7 +75,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     resolved.Owned.release();
   };
 
-  // 2. Vertical bands and the objects within their width.
+  // Vertical bands and the objects within their width.
   bool anyVertical = false;
   for (TfrBandView* view : bandViews) {
     if (!IsVerticalBand(view->BandType())) continue;
@@ -101,7 +101,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
       }
     }
 
-  // 3. Horizontal bands, in three sweeps over the objects.
+  // Horizontal bands, in three sweeps over the objects.
   const bool subreportOnly = page.SubreportOnly;
   std::array<std::vector<TfrBand*>, kBandKindCount> lists;
   for (int kind = 0; kind < kBandKindCount; ++kind) {
@@ -150,7 +150,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     }
   }
 
-  // 4. Each kind ordered by Top and linked; the first is the page's band.
+  // Each kind ordered by Top and linked; the first is the page's band.
   for (int kind = 0; kind < kBandKindCount; ++kind) {
     std::vector<TfrBand*>& list = lists[static_cast<std::size_t>(kind)];
     if (list.empty()) continue;
@@ -173,7 +173,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     return result;
   };
 
-  // 5. The objects outside all bands.
+  // The objects outside all bands.
   TfrBand& outside = *page.KindBands[btNone];
   outside.Top = 0;
   for (const auto& owned : page.ObjectList)
@@ -182,7 +182,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
       owned->ParentBand = &outside;
     }
 
-  // 6. Headers and footers paired with the data bands of their level.
+  // Headers and footers paired with the data bands of their level.
   for (int level = 0; level < 3; ++level) {
     const int data = kDataKinds[level];
     const std::vector<TfrBand*> datas = bandsOf(data);
@@ -209,14 +209,14 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     }
   }
 
-  // 7. Group headers and footers, innermost first.
+  // Group headers and footers, innermost first.
   {
     const std::vector<TfrBand*> headers = bandsOf(btGroupHeader), footers = bandsOf(btGroupFooter);
     for (std::size_t i = 0; i < headers.size() && i < footers.size(); ++i)
       headers[headers.size() - 1 - i]->FooterLink = footers[i];
   }
 
-  // 8. The cross-tab list of the cross data band: "band=source;" entries.
+  // The cross-tab list of the cross data band: "band=source;" entries.
   if (const TfrBand& cross = *page.KindBands[btCrossData];
       cross.BandView != nullptr && cross.BandView->DataSource().find(';') != std::string::npos) {
     const std::string& text = cross.BandView->DataSource();
@@ -240,7 +240,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     }
   }
 
-  // 9. Child bands.
+  // Child bands.
   for (const auto& band : page.BandList) {
     if (band->BandView == nullptr || band->BandView->ChildBand.empty()) continue;
     for (const auto& other : page.BandList)
@@ -250,7 +250,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
       }
   }
 
-  // 10. Group headers attached to their data band.
+  // Group headers attached to their data band.
   for (TfrBand* group : bandsOf(btGroupHeader)) {
     if (group->BandView == nullptr) continue;
     TfrBand* data = page.KindBands[btMasterData];
@@ -269,7 +269,7 @@ void TfrEngineRun::BuildBands(TfrPage& page) {
     data->GroupTail = group;
   }
 
-  // 11. Page columns.
+  // Page columns.
   if (page.Columns <= 0) page.Columns = 1;
   page.ColumnWidth = (page.RightLimit() - LeftMargin(page) - (page.Columns - 1) * page.ColumnGap) / page.Columns;
 }
