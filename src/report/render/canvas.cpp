@@ -125,6 +125,19 @@ void SetScratchMetrics(TextMetrics* metrics) {
   scratch.reset();
 }
 
+std::vector<double> DashPattern(PenStyle style, int resolution) {
+  std::vector<double> dashes;
+  switch (style) {
+    case PenStyle::Dash: dashes = {18, 6}; break;
+    case PenStyle::Dot: dashes = {3, 3}; break;
+    case PenStyle::DashDot: dashes = {9, 6, 3, 6}; break;
+    case PenStyle::DashDotDot: dashes = {9, 3, 3, 3, 3, 3}; break;
+    default: break;
+  }
+  for (double& d : dashes) d = d * resolution / 96.0;
+  return dashes;
+}
+
 Rgb ColorToRgb(TColor color) {
   if (color == clBtnFace) return Rgb{0xF0, 0xF0, 0xF0};
   const auto c = static_cast<std::uint32_t>(color);

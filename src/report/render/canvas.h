@@ -33,6 +33,11 @@ struct CanvasImage {
 // drawn as solid lines).
 enum class PenStyle : std::uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Clear };
 
+// The dashes of a styled pen, on and off, in pixels of a device of the given
+// resolution: the lengths the screen draws at 96 pixels to the inch, kept on
+// the paper at any other. Empty for a solid or clear pen.
+std::vector<double> DashPattern(PenStyle style, int resolution = 96);
+
 struct CanvasPen {
   TColor Color = clBlack;
   int Width = 1;

@@ -25,18 +25,6 @@ cairo_font_face_t* CairoFace(FT_Face face) {
   return faces.emplace(face, f).first->second;
 }
 
-// Dash patterns of the styled pens, in pixels at 96 per inch on and off (as
-// the screen draws them).
-std::vector<double> DashPattern(PenStyle style) {
-  switch (style) {
-    case PenStyle::Dash: return {18, 6};
-    case PenStyle::Dot: return {3, 3};
-    case PenStyle::DashDot: return {9, 6, 3, 6};
-    case PenStyle::DashDotDot: return {9, 3, 3, 3, 3, 3};
-    default: return {};
-  }
-}
-
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -309,9 +297,7 @@ void CairoCanvas::StrokeLine(double x1, double y1, double x2, double y2, int wid
   cairo_set_line_width(cr_, width);
   cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
   cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
-  std::vector<double> dashes = DashPattern(pen.Style);
-  // Dashes keep their length on the paper whatever the resolution.
-  for (double& d : dashes) d = d * resolution_ / 96.0;
+  const std::vector<double> dashes = DashPattern(pen.Style, resolution_);
   cairo_set_dash(cr_, dashes.data(), static_cast<int>(dashes.size()), 0);
   cairo_move_to(cr_, x1, y1);
   cairo_line_to(cr_, x2, y2);
@@ -331,8 +317,7 @@ void CairoCanvas::FillAndStroke() {
     cairo_set_line_width(cr_, std::max(1, pen.Width));
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_SQUARE);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
-    std::vector<double> dashes = DashPattern(pen.Style);
-    for (double& d : dashes) d = d * resolution_ / 96.0;
+    const std::vector<double> dashes = DashPattern(pen.Style, resolution_);
     cairo_set_dash(cr_, dashes.data(), static_cast<int>(dashes.size()), 0);
     cairo_stroke_preserve(cr_);
     if (!dashes.empty()) cairo_set_dash(cr_, nullptr, 0, 0);
