@@ -56,6 +56,9 @@ Target TargetOf(const TfrRect& r) {
                 r.Bottom < r.Top};
 }
 
+// As many pixels as the decoding takes (256 MiB of 8-bit RGB).
+constexpr std::int64_t kMaxJpegPixels = (256LL << 20) / 3;
+
 void FreeBytes(void* data) { delete[] static_cast<unsigned char*>(data); }
 
 // Attaches a copy of JPEG data to a surface.
@@ -422,6 +425,9 @@ unsigned char* CairoCanvas::Blank(std::size_t bytes) {
 
 bool CairoCanvas::StretchJpeg(const TfrRect& r, std::string_view jpeg, int width, int height) {
   if (!pdf_ || !JpegPassesThrough(jpeg, width, height)) return false;
+  // A header asking for more pixels than a picture may have is damage: the
+  // decoding refuses it.
+  if (std::int64_t{width} * height > kMaxJpegPixels) return false;
   if (r.Right == r.Left || r.Bottom == r.Top) return true;
   auto found = jpegs_.find(jpeg);
   cairo_surface_t* surface = found != jpegs_.end() ? found->second : nullptr;

@@ -152,6 +152,11 @@ TEST_F(PdfTest, PhotographsGoInAsTheirOwnJpegDataAndAreShownAsThemselves) {
     AddPicture(one, 150, 40, 90, 120, b);
     AddPicture(one, 260, 40, 90, 120, a);  // again on the same page
     AddPicture(two, 40, 40, 90, 120, a);   // and on the next one
+    // A damaged header that asks for 60000 × 60000 pixels draws nothing.
+    std::string huge = b;
+    const std::size_t sof = huge.find("\xFF\xC0", 2);
+    huge.replace(sof + 5, 4, "\xEA\x60\xEA\x60");
+    AddPicture(two, 150, 40, 90, 120, huge);
     DrawObjects(pdf, 2100, 2970, one);
     DrawObjects(pdf, 2100, 2970, two);
     pdf.Finish();
