@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/command.h"
+#include "app/frp_export_command.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "report/pages/prepared_text_form.h"
@@ -58,12 +59,15 @@ int Build(const Args& args) {
 int RunFrp(const Args& args) {
   if (!args.empty() && args[0] == "dump") return Dump(args);
   if (!args.empty() && args[0] == "build") return Build(args);
-  return UsageError("frp: expected dump or build");
+  if (!args.empty() && args[0] == "export") return RunFrpExport(args);
+  return UsageError("frp: expected dump, build or export");
 }
 
 }  // namespace
 
-TALVEN_COMMAND(frp, "frp", "frp dump FILE.frp | build FILE.json -o FILE.frp",
-               "write a prepared report as JSON, or build one from JSON", RunFrp);
+TALVEN_COMMAND(frp, "frp",
+               "frp dump FILE.frp | build FILE.json -o FILE.frp | export FILE.frp --out OUT.xlsx [--pages LIST] "
+               "[--no-merge] [--no-borders] [--scale X,Y]",
+               "write a prepared report as JSON, build one from JSON, or export it to a workbook", RunFrp);
 
 }  // namespace talven::app
