@@ -11,7 +11,7 @@
 #include "report/model/report.h"
 #include "report/pages/page_list.h"
 #include "report/pages/prepared_pages.h"
-#include "report/print/print_progress.h"
+#include "report/engine/progress.h"
 #include "report/print/printer.h"
 
 namespace talven {
@@ -148,12 +148,12 @@ void PrintRun::PrintPage(int index) {
     pages_.DrawPage(index, *canvas, TfrRect{});
   }
   Progress(number);
-  CurrentPrintProgress().ProcessEvents();
+  CurrentProgressWindow().ProcessEvents();
 }
 
 void PrintRun::Progress(int n) {
   if (report_.OnProgress) report_.OnProgress(n);
-  else if (report_.ShowProgress) CurrentPrintProgress().SetLabel("正在打印页:"_gbk + " " + std::to_string(n));
+  else if (report_.ShowProgress) CurrentProgressWindow().SetLabel("正在打印页:"_gbk + " " + std::to_string(n));
 }
 
 }  // namespace
@@ -190,7 +190,7 @@ void PrintPrepared(TfrReport& report, const std::string& pageList, int copies, i
   };
   if (report.OnProgress || !report.ShowProgress) return guarded();
 
-  TfrPrintProgress& window = CurrentPrintProgress();
+  TfrProgressWindow& window = CurrentProgressWindow();
   std::string caption = "正在准备报表"_gbk;
   if (!report.Title.empty()) caption += " - " + report.Title;
   window.SetCaption(caption);

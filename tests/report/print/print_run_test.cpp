@@ -12,7 +12,7 @@
 #include "report/model/memo_view.h"
 #include "report/model/prepare_state.h"
 #include "report/pages/prepared_pages.h"
-#include "report/print/print_progress.h"
+#include "report/engine/progress.h"
 #include "report/print/print_run.h"
 #include "report/print/printer.h"
 #include "report/print/recording_printer.h"
@@ -210,7 +210,7 @@ TEST_F(PrintRunTest, TheJobIsTitledAndAnnouncedBeforeItBegins) {
 
 // A progress window that records what it shows and can press its cancel
 // button at a page.
-class RecordingProgress : public TfrPrintProgress {
+class RecordingProgress : public TfrProgressWindow {
  public:
   explicit RecordingProgress(TfrReport& report) : report_(report) {}
   void SetCaption(const std::string& c) override { caption = c; }
@@ -241,9 +241,9 @@ TEST_F(PrintRunTest, ProgressShowsEachPageAndCancelDropsTheJobAfterThePage) {
   report.Title = "考场"_gbk;
   RecordingProgress window(report);
   window.cancelAt = "正在打印页: 2"_gbk;
-  SetPrintProgress(&window);
+  SetProgressWindow(&window);
   PrintPrepared(report, "", 1, oeAll, true);
-  SetPrintProgress(nullptr);
+  SetProgressWindow(nullptr);
 
   EXPECT_EQ(window.shown, 1);
   EXPECT_TRUE(window.ok);
@@ -260,11 +260,11 @@ TEST_F(PrintRunTest, OnProgressTakesThePageNumbersInsteadOfTheWindow) {
   Prepare(3);
   report.ShowProgress = true;
   RecordingProgress window(report);
-  SetPrintProgress(&window);
+  SetProgressWindow(&window);
   std::vector<int> numbers;
   report.OnProgress = [&](int n) { numbers.push_back(n); };
   Print("2-3");
-  SetPrintProgress(nullptr);
+  SetProgressWindow(nullptr);
   EXPECT_EQ(window.shown, 0);
   EXPECT_EQ(numbers, (std::vector<int>{2, 3}));
 }
@@ -273,13 +273,13 @@ TEST_F(PrintRunTest, AFailureInsideTheWindowComesOutAndFreesThePrinter) {
   Prepare(2);
   report.ShowProgress = true;
   RecordingProgress window(report);
-  SetPrintProgress(&window);
+  SetProgressWindow(&window);
   // The second page is damaged: it fails while the job is open.
   pages.PageAt(1).ObjectStream.Clear();
   pages.PageAt(1).ObjectStream.WriteU8(kPreparedVersion);
   pages.PageAt(1).ObjectStream.WriteU8(200);  // no such object type
   EXPECT_THROW(PrintPrepared(report, "", 1, oeAll, true), Error);
-  SetPrintProgress(nullptr);
+  SetProgressWindow(nullptr);
   EXPECT_FALSE(window.ok);
   EXPECT_FALSE(system.printing);
   EXPECT_EQ(PrinterCanvas(), nullptr);

@@ -14,6 +14,7 @@
 #include "report/pages/prepared_pages.h"
 #include "report/print/print_run.h"
 #include "report/print/printer.h"
+#include "report/print/progress_form.h"
 #include "report/print/qt/print_form.h"
 #include "report/print/qt/qt_printer_system.h"
 
@@ -74,6 +75,13 @@ QtPrinterSystem& StartPrinting() {
   actions.PrintDialog = ShowPrintForm;
   actions.SwitchPrinter = SwitchPrinter;
   actions.PrintPrepared = [](TfrReport& report, const TfrPrintChoice& c) {
+    // From a window, the run shows its pages in the progress window, whose
+    // cancel button stops it.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+      TfrProgressForm window(QApplication::activeWindow(), &report);
+      ProgressWindowScope scope(window);
+      return PrintPrepared(report, c.PageList, c.Copies, c.OddEven, c.Collate);
+    }
     PrintPrepared(report, c.PageList, c.Copies, c.OddEven, c.Collate);
   };
   actions.PageSetup = ShowPageSetup;

@@ -36,8 +36,9 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's input devices must not go in the exit handlers.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 std::string Output(const std::string& command) {
