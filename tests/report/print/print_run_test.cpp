@@ -15,6 +15,7 @@
 #include "report/engine/progress.h"
 #include "report/print/print_run.h"
 #include "report/print/printer.h"
+#include "report/print/numbered_pages.h"
 #include "report/print/recording_printer.h"
 #include "report/render/memo_layout.h"
 
@@ -36,24 +37,15 @@ class PrintRunTest : public ::testing::Test {
     SetScratchMetrics(nullptr);
   }
 
-  // Prepared pages "P1" … "Pn", each with its number in a memo; landscape
-  // for the numbers given.
+  // Prepared pages "P1" … "Pn", each with its number in a filled memo at
+  // its top-left corner; landscape for the numbers given.
   void Prepare(int count, const std::vector<int>& landscape = {}) {
-    TfrPage& portrait = report.TemplatePages.Add(9, 0, 0, -1, 0);
-    TfrPage& turned = report.TemplatePages.Add(9, 0, 0, -1, 1);
-    for (int n = 1; n <= count; ++n) {
-      const bool wide = std::find(landscape.begin(), landscape.end(), n) != landscape.end();
-      pages.AppendPage(wide ? turned : portrait);
-      TfrMemoView memo;
-      memo.Name = "Memo1";
-      memo.Left = 0;
-      memo.Top = 0;
+    AppendNumberedPages(report, count, landscape, [](TfrMemoView& memo, int n) {
       memo.Width = 200;
       memo.Height = 30;
       memo.FillColor = 0x00FF00;
       memo.OutputText = {"P" + std::to_string(n)};
-      WritePreparedObject(pages.PageAt(n - 1).ObjectStream, memo);
-    }
+    });
   }
 
   Jobs Print(const std::string& list, int copies = 1, int oddEven = oeAll, bool collate = true) {

@@ -5,7 +5,6 @@
 #include <QSaveFile>
 
 #include "base/error.h"
-#include "base/rounding.h"
 #include "base/text.h"
 #include "report/print/printer.h"
 #include "report/print/qt/qt_paper.h"
@@ -16,12 +15,14 @@ namespace talven {
 
 namespace {
 
-// The printable area's border: 5 mm, as on the virtual printer.
-const int kBorder = RoundHalfEven(50.0 / 254 * PdfFilePrinter::kResolution);
-
+// The border as the page's margins: the writer puts the painter's origin at
+// the printable area itself, so the painter needs no transform (which
+// would make the PDF engine restate its graphics state for every shape).
+// Drawing may still reach into the border.
 QPageLayout LayoutOf(const PrinterDeviceSettings& s) {
+  const double border = 50.0 / 254 * 72;
   return QPageLayout(TablePageSize(s), SheetIsLandscape(s) ? QPageLayout::Landscape : QPageLayout::Portrait,
-                     QMarginsF(0, 0, 0, 0));
+                     QMarginsF(border, border, border, border), QPageLayout::Point);
 }
 
 }  // namespace
@@ -47,14 +48,16 @@ void PdfFilePrinter::SetDeviceSettings(const PrinterIdentity&, const PrinterDevi
 }
 
 PrinterPageGeometry PdfFilePrinter::PageGeometry() {
-  const QRect full = LayoutOf(settings_).fullRectPixels(kResolution);
+  const QPageLayout layout = LayoutOf(settings_);
+  const QRect full = layout.fullRectPixels(kResolution), paint = layout.paintRectPixels(kResolution);
   PrinterPageGeometry g;
   g.DpiX = g.DpiY = kResolution;
   g.PhysicalWidth = full.width();
   g.PhysicalHeight = full.height();
-  g.OffsetX = g.OffsetY = kBorder;
-  g.PrintableWidth = full.width() - 2 * kBorder;
-  g.PrintableHeight = full.height() - 2 * kBorder;
+  g.OffsetX = paint.x();
+  g.OffsetY = paint.y();
+  g.PrintableWidth = paint.width();
+  g.PrintableHeight = paint.height();
   return g;
 }
 
@@ -82,16 +85,12 @@ void PdfFilePrinter::BeginJob(const std::string& title) {
     writer_->setPageLayout(layout);
     StartSheet();
   }
-  painter_.resetTransform();
-  painter_.translate(kBorder, kBorder);
   printing_ = true;
   jobs_.push_back({title, 1, settings_});
 }
 
 void PdfFilePrinter::StartSheet() {
   if (!writer_->newPage()) throw Error(Utf8ToGbk("cannot write " + fileName_));
-  painter_.resetTransform();
-  painter_.translate(kBorder, kBorder);
 }
 
 void PdfFilePrinter::NewPage() {

@@ -26,6 +26,7 @@
 #include "report/print/printer.h"
 #include "report/print/qt/print_form.h"
 #include "report/print/qt/printing.h"
+#include "report/print/numbered_pages.h"
 #include "report/print/recording_printer.h"
 #include "support/fixture.h"
 
@@ -63,22 +64,14 @@ class PrintQtTest : public ::testing::Test {
   void TearDown() override { StartReportEngine(nullptr); }
 
   void Prepare(int count, const std::vector<int>& landscape = {}) {
-    TfrPage& portrait = report.TemplatePages.Add(9, 0, 0, -1, 0);
-    TfrPage& turned = report.TemplatePages.Add(9, 0, 0, -1, 1);
-    for (int n = 1; n <= count; ++n) {
-      const bool wide = std::find(landscape.begin(), landscape.end(), n) != landscape.end();
-      pages.AppendPage(wide ? turned : portrait);
-      TfrMemoView memo;
-      memo.Name = "Memo1";
+    AppendNumberedPages(report, count, landscape, [](TfrMemoView& memo, int n) {
       memo.Left = 40;
       memo.Top = 40;
       memo.Width = 300;
       memo.Height = 40;
       memo.FrameTyp = 15;
-      memo.OutputText = {"第" + std::to_string(n) + "页 PAGE" + std::to_string(n)};
-      memo.OutputText[0] = Utf8ToGbk(memo.OutputText[0]);
-      WritePreparedObject(pages.PageAt(n - 1).ObjectStream, memo);
-    }
+      memo.OutputText = {Utf8ToGbk("第" + std::to_string(n) + "页 PAGE" + std::to_string(n))};
+    });
   }
 
   FixedTextMetrics metrics;
