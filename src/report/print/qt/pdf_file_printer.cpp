@@ -47,19 +47,7 @@ void PdfFilePrinter::SetDeviceSettings(const PrinterIdentity&, const PrinterDevi
   settings_.SupportsDefaultSource = false;
 }
 
-PrinterPageGeometry PdfFilePrinter::PageGeometry() {
-  const QPageLayout layout = LayoutOf(settings_);
-  const QRect full = layout.fullRectPixels(kResolution), paint = layout.paintRectPixels(kResolution);
-  PrinterPageGeometry g;
-  g.DpiX = g.DpiY = kResolution;
-  g.PhysicalWidth = full.width();
-  g.PhysicalHeight = full.height();
-  g.OffsetX = paint.x();
-  g.OffsetY = paint.y();
-  g.PrintableWidth = paint.width();
-  g.PrintableHeight = paint.height();
-  return g;
-}
+PrinterPageGeometry PdfFilePrinter::PageGeometry() { return GeometryOf(LayoutOf(settings_), kResolution, settings_); }
 
 std::vector<PrinterPaper> PdfFilePrinter::Papers() {
   std::vector<PrinterPaper> out;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/error.h"
+#include "base/rounding.h"
 #include "base/text.h"
 #include "report/model/printer_adapter.h"
 #include "report/print/printer.h"
@@ -27,6 +28,23 @@ QPageSize TablePageSize(const PrinterDeviceSettings& s) {
   // by that size keeps its name.
   return QPageSize(QSizeF(std::min(row->Width, row->Height) / 10.0, std::max(row->Width, row->Height) / 10.0),
                    QPageSize::Millimeter, QString::fromUtf8(row->Name), QPageSize::FuzzyMatch);
+}
+
+PrinterPageGeometry GeometryOf(const QPageLayout& layout, int resolution, const PrinterDeviceSettings& s) {
+  const QRect full = layout.fullRectPixels(resolution), paint = layout.paintRectPixels(resolution);
+  PrinterPageGeometry g;
+  g.DpiX = g.DpiY = resolution;
+  g.PhysicalWidth = full.width();
+  g.PhysicalHeight = full.height();
+  if (IsCustomPaper(s)) {
+    g.PhysicalWidth = RoundHalfEven(s.PaperWidth / 254.0 * resolution);
+    g.PhysicalHeight = RoundHalfEven(s.PaperLength / 254.0 * resolution);
+  }
+  g.OffsetX = paint.x();
+  g.OffsetY = paint.y();
+  g.PrintableWidth = g.PhysicalWidth - (full.width() - paint.width());
+  g.PrintableHeight = g.PhysicalHeight - (full.height() - paint.height());
+  return g;
 }
 
 }  // namespace talven

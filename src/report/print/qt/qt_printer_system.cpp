@@ -190,17 +190,7 @@ void QtPrinterSystem::SetDeviceSettings(const PrinterIdentity&, const PrinterDev
 
 PrinterPageGeometry QtPrinterSystem::PageGeometry() {
   Entry& e = Open(Selected());
-  const QPageLayout layout = e.Printer->pageLayout();
-  const QRect full = layout.fullRectPixels(e.Resolution), paint = layout.paintRectPixels(e.Resolution);
-  PrinterPageGeometry g;
-  g.DpiX = g.DpiY = e.Resolution;
-  g.PhysicalWidth = full.width();
-  g.PhysicalHeight = full.height();
-  g.OffsetX = paint.x();
-  g.OffsetY = paint.y();
-  g.PrintableWidth = paint.width();
-  g.PrintableHeight = paint.height();
-  return g;
+  return GeometryOf(e.Printer->pageLayout(), e.Resolution, e.Settings);
 }
 
 std::vector<PrinterPaper> QtPrinterSystem::Papers() {
