@@ -7,11 +7,11 @@
 #include "base/rounding.h"
 #include "base/text.h"
 #include "base/ui.h"
+#include "report/engine/progress.h"
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
 #include "report/pages/page_list.h"
 #include "report/pages/prepared_pages.h"
-#include "report/engine/progress.h"
 #include "report/print/printer.h"
 
 namespace talven {
@@ -204,7 +204,8 @@ void PrintPrepared(TfrReport& report, const std::string& pageList, int copies, i
     } catch (...) {
       failure = std::current_exception();
     }
-    window.Close(failure == nullptr);
+    // A cancelled run closes as the cancel button left it.
+    window.Close(failure == nullptr && !report.Cancelled);
   });
   if (failure) std::rethrow_exception(failure);
 }
