@@ -21,24 +21,17 @@
 #include "report/print/printer.h"
 #include "report/print/qt/printing.h"
 #include "report/print/qt/qt_printer_system.h"
+#include "report/print/qt/test_app.h"
 #include "support/fixture.h"
 
 namespace talven {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 class CupsSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (std::getenv("CUPS_OUT") == nullptr) GTEST_SKIP() << "needs the private CUPS scheduler (cups_gtest.sh)";
-    App();
+    TestApp();
     system = &StartPrinting();
     EngineState().Reset();
   }

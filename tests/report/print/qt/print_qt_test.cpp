@@ -28,19 +28,11 @@
 #include "report/print/qt/printing.h"
 #include "report/print/numbered_pages.h"
 #include "report/print/recording_printer.h"
+#include "report/print/qt/test_app.h"
 #include "support/fixture.h"
 
 namespace talven {
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: Qt's input devices must not go in the exit handlers.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 
 std::string Output(const std::string& command) {
   std::string out;
@@ -56,7 +48,7 @@ std::string Output(const std::string& command) {
 class PrintQtTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    TestApp();
     StartReportEngine(&system);
     EngineState().Reset();
     report.ShowProgress = false;
