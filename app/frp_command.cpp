@@ -7,6 +7,7 @@
 
 #include "app/command.h"
 #include "app/frp_export_command.h"
+#include "app/frp_print_command.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "report/pages/prepared_text_form.h"
@@ -60,14 +61,16 @@ int RunFrp(const Args& args) {
   if (!args.empty() && args[0] == "dump") return Dump(args);
   if (!args.empty() && args[0] == "build") return Build(args);
   if (!args.empty() && args[0] == "export") return RunFrpExport(args);
-  return UsageError("frp: expected dump, build or export");
+  if (!args.empty() && args[0] == "print") return RunFrpPrint(args);
+  return UsageError("frp: expected dump, build, export or print");
 }
 
 }  // namespace
 
 TALVEN_COMMAND(frp, "frp",
                "frp dump FILE.frp | build FILE.json -o FILE.frp | export FILE.frp --out OUT.xlsx [--pages LIST] "
-               "[--no-merge] [--no-borders] [--scale X,Y]",
-               "write a prepared report as JSON, build one from JSON, or export it to a workbook", RunFrp);
+               "[--no-merge] [--no-borders] [--scale X,Y] | print FILE.frp [--printer NAME | --out X.pdf] "
+               "[--pages LIST] [--copies N] [--collate] [--odd|--even]",
+               "write a prepared report as JSON, build one from JSON, export it to a workbook, or print it", RunFrp);
 
 }  // namespace talven::app

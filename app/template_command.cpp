@@ -13,6 +13,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/print/printer.h"
+#include "report/render/cairo/pdf_document.h"
 #include "report/render/qt/page_files.h"
 #include "report/template/template.h"
 #include "report/template/text_form.h"
@@ -141,7 +142,7 @@ int Render(const Args& args) {
     return 1;
   }
   TfrPage& page = report.TemplatePages[pageNo - 1];
-  if (pdf) WriteTemplatePagePdf(page, *output, report.TemplateFileName);
+  if (pdf) WriteTemplatePagePdf(page, Utf8ToGbk(*output), report.TemplateFileName);
   else WriteTemplatePagePng(page, *output, scale);
   return 0;
 }

@@ -1,110 +1,144 @@
-// 打印 of a whole test centre of the demo, as talven print runs it: 100
-// rooms of 30 candidates (about 2,900 once the empty room, the merged rooms
-// and the candidates who left are counted), plain and with photographs in
-// seat order, from the database to a finished PDF. Counters: the seconds of
-// each step (start-up, collection with arrangement and template, preparation,
-// PDF writing), the pages and the PDF's size. The baseline is the least any
-// printing of these sheets has to do: the centre's candidates read by one
-// query through the host connection; the whole run is reported against it.
-// End to end with the process start: time talven print --home DIR --out X.pdf.
+// The print run's overhead: a 500-page sign-in report (a title, a header
+// row and 30 rows of six framed cells a page, Chinese text in the Song face)
+// printed into a PDF file through the print run (page list, copies, paper
+// checks, the PDF printer's jobs, metrics, releasing every page), against
+// the same pages drawn straight into a PDF writer with DrawPage. Counter:
+// pages per second; the run's overhead is the ratio of the two rates.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPdfWriter>
+
 #include <cstdio>
-#include <filesystem>
-#include <memory>
+#include <cstdlib>
 #include <string>
-#include <vector>
+#include <unistd.h>
 
 #include "base/text.h"
-#include "data/host_connection.h"
-#include "data/paths.h"
-#include "host/headless_print.h"
-#include "report/engine/progress.h"
+#include "report/model/memo_view.h"
+#include "report/model/prepare_state.h"
 #include "report/pages/prepared_pages.h"
-#include "sheets/sheet_templates.h"
-#include "support/fixture.h"
+#include "report/print/printer.h"
+#include "report/print/qt/pdf_file_printer.h"
+#include "report/print/qt/printing.h"
+#include "report/render/qt/qt_canvas.h"
+#include "report/render/text_metrics.h"
 
 namespace talven {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// 500 pages; BENCH_PRINT_PAGES sets another count (for instruction counts
+// under callgrind, say).
+const int kPages = std::getenv("BENCH_PRINT_PAGES") != nullptr ? std::atoi(std::getenv("BENCH_PRINT_PAGES")) : 500;
 
-struct Installation {
-  Installation() {
-    demo::DemoOptions options = test::DemoSize(dir.path(), 1, 1, 100, 30);
-    options.photos = true;
-    summary = demo::WriteDemoInstallation(options);
-    WriteSheetTemplates(Utf8ToGbk(dir.path()));
-    SetHostExeDir(Utf8ToGbk(dir.path()));
-    connection = HostConnection::Open("sqlite:" + summary.databasePath);
-  }
-  test::TempDir dir;
-  demo::DemoSummary summary;
-  std::unique_ptr<HostConnection> connection;
-};
-
-Installation& TheInstallation() {
-  static Installation installation;
-  return installation;
+TfrMemoView Cell(int left, int top, int width, int height, const std::string& text, int size = 10) {
+  TfrMemoView m;
+  m.Name = "Memo1";
+  m.Left = left;
+  m.Top = top;
+  m.Width = width;
+  m.Height = height;
+  m.Font.Name = "宋体"_gbk;
+  m.Font.Size = size;
+  m.FrameTyp = 15;
+  m.Alignment = 10;
+  m.OutputText = {text};
+  return m;
 }
 
-// The centre's candidates by one query: the median of seven runs, seconds.
-double BaselineSeconds(Installation& it) {
-  static const double seconds = [&] {
-    std::vector<double> runs;
-    for (int i = 0; i < 7; ++i) {
-      const Clock::time_point start = Clock::now();
-      QueryResult result = it.connection->Run(
-          "select kd,zkzh,bmh,xm,sfzh,jb,kch,wzh from v_ksxx where kd=? and blcjzl<>'1' order by kch,zkzh",
-          {Variant(it.summary.firstCentre)});
-      benchmark::DoNotOptimize(result.RowCount());
-      runs.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+// The prepared sign-in report, built once.
+TfrReport& SignInReport() {
+  static TfrReport* report = [] {
+    auto* r = new TfrReport;
+    r->ShowProgress = false;
+    TfrPage& page = r->TemplatePages.Add(9, 0, 0, -1, 0);
+    TfrEMFPages& pages = PreparedPagesOf(*r);
+    const char* heads[] = {"准考证号", "姓名", "身份证号", "座位号", "考场", "签名"};
+    const int widths[] = {130, 90, 170, 60, 90, 150};
+    for (int p = 0; p < kPages; ++p) {
+      pages.AppendPage(page);
+      TfrStream& s = pages.PageAt(p).ObjectStream;
+      TfrMemoView title = Cell(40, 30, 690, 40, Utf8ToGbk("笔试考场签到表 第" + std::to_string(p + 1) + "页"), 18);
+      WritePreparedObject(s, title);
+      for (int row = 0; row < 31; ++row) {
+        int left = 40;
+        for (int col = 0; col < 6; ++col) {
+          std::string text = row == 0 ? Utf8ToGbk(heads[col])
+                                      : col == 0 ? "1101" + std::to_string(100000 + p * 30 + row)
+                                      : col == 1 ? Utf8ToGbk("考生姓名")
+                                      : col == 2 ? "11010819900101" + std::to_string(1000 + row)
+                                      : col == 3 ? std::to_string(row)
+                                      : col == 4 ? Utf8ToGbk("第") + std::to_string(p + 1) + Utf8ToGbk("考场")
+                                                 : std::string();
+          TfrMemoView cell = Cell(left, 80 + row * 30, widths[col], 30, text);
+          WritePreparedObject(s, cell);
+          left += widths[col];
+        }
+      }
     }
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2];
+    return r;
   }();
-  return seconds;
+  return *report;
 }
 
-void BM_PrintCentre(benchmark::State& state) {
-  Installation& it = TheInstallation();
-  HeadlessPrintOptions options;
-  options.Photos = state.range(0) != 0;
-  const std::string out = it.dir.File(options.Photos ? "photos.frp" : "sheets.frp");
-  HeadlessProgress quiet(true);
-  ProgressWindowScope progressScope(quiet);
-  const double baseline = BaselineSeconds(it);
-  HeadlessPrintTimes sum;
-  double total = 0;
-  for (auto _ : state) {
-    const Clock::time_point start = Clock::now();
-    const HeadlessPrintTimes t = PrintHeadless(it.connection.get(), options, [&](TfrReport& report) {
-      SavePrepared(report, Utf8ToGbk(out));
-    });
-    sum.StartUp += t.StartUp;
-    sum.Collection += t.Collection;
-    sum.Preparation += t.Preparation;
-    sum.Output += t.Output;
-    sum.Candidates = t.Candidates;
-    sum.Pages = t.Pages;
-    total += std::chrono::duration<double>(Clock::now() - start).count();
-  }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["startup_s"] = sum.StartUp / n;
-  state.counters["collection_s"] = sum.Collection / n;
-  state.counters["preparation_s"] = sum.Preparation / n;
-  state.counters["output_s"] = sum.Output / n;
-  state.counters["candidates"] = sum.Candidates;
-  state.counters["pages"] = sum.Pages;
-  state.counters["baseline_s"] = baseline;
-  state.counters["x_baseline"] = total / n / baseline;
-  state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(out));
+std::string OutFile(const char* name) {
+  return std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") + "/talven-bench-" +
+         std::to_string(getpid()) + "-" + name + ".pdf";
 }
-BENCHMARK(BM_PrintCentre)->Arg(0)->Arg(1)->ArgName("photos")->Unit(benchmark::kMillisecond);
+
+void BM_PrintRunToPdf(benchmark::State& state) {
+  TfrReport& report = SignInReport();
+  const std::string file = OutFile("run");
+  for (auto _ : state) {
+    const TfrPdfJobs jobs = PrintReportTo(report, TfrPrintChoice{}, {"", file});
+    if (jobs.size() != 1 || jobs[0].Sheets != kPages) state.SkipWithError("pages missing");
+  }
+  std::remove(file.c_str());
+  state.counters["pages_per_s"] =
+      benchmark::Counter(static_cast<double>(kPages) * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PrintRunToPdf)->Unit(benchmark::kMillisecond)->MinTime(5);
+
+void BM_DrawStraightToPdf(benchmark::State& state) {
+  TfrReport& report = SignInReport();
+  TfrEMFPages& pages = PreparedPagesOf(report);
+  const std::string file = OutFile("straight");
+  const int dpi = PdfFilePrinter::kResolution;
+  for (auto _ : state) {
+    QPdfWriter writer(QString::fromStdString(file));
+    writer.setResolution(dpi);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    QPainter painter(&writer);
+    QtCanvas canvas(painter, ProductionMetrics(), dpi);
+    for (int i = 0; i < pages.PageCount(); ++i) {
+      if (i > 0) writer.newPage();
+      TfrPreparedPage& p = pages.PageAt(i);
+      const TfrRect sheet{0, 0, writer.width(), writer.height()};
+      p.InView = true;
+      pages.DrawPage(i, canvas, sheet);
+      p.InView = false;
+      pages.DrawPage(i, canvas, TfrRect{});
+    }
+  }
+  std::remove(file.c_str());
+  state.counters["pages_per_s"] =
+      benchmark::Counter(static_cast<double>(kPages) * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DrawStraightToPdf)->Unit(benchmark::kMillisecond)->MinTime(5);
 
 }  // namespace
 }  // namespace talven
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int qtArgc = 1;
+  char name[] = "bench_print_run";
+  char* qtArgv[] = {name, nullptr};
+  QGuiApplication app(qtArgc, qtArgv);
+  talven::StartReportEngine(nullptr);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
