@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/command.h"
+#include "app/gui_app.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "data/host_connection.h"
@@ -16,6 +17,8 @@
 #include "report/engine/progress.h"
 #include "report/export/excel_export.h"
 #include "report/pages/prepared_pages.h"
+#include "report/pages/report_actions.h"
+#include "report/print/qt/printing.h"
 
 namespace talven::app {
 namespace {
@@ -67,7 +70,8 @@ void WriteOutput(TfrReport& report, OutputKind kind, const std::string& out) {
 }
 
 int RunPrint(const Args& args) {
-  std::string url, out, home;
+  std::string url, out, home, printer;
+  bool toPrinter = false;
   HeadlessPrintOptions options;
   bool quiet = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -84,12 +88,15 @@ int RunPrint(const Args& args) {
     else if (a == "--photos") options.Photos = true;
     else if (a == "--plain-order") options.SeatOrder = false;
     else if (a == "--out") out = value();
+    else if (a == "--printer") printer = Utf8ToGbk(value());
     else if (a == "--quiet") quiet = true;
     else return UsageError("print: unknown option " + a);
+    if (a == "--printer") toPrinter = true;
   }
-  if (out.empty()) return UsageError("print: --out is needed");
-  OutputKind kind;
-  if (EndsWith(out, ".frp")) kind = OutputKind::Prepared;
+  if (out.empty() == !toPrinter) return UsageError("print: --out or --printer is needed, not both");
+  OutputKind kind = OutputKind::Pdf;
+  if (toPrinter) {}
+  else if (EndsWith(out, ".frp")) kind = OutputKind::Prepared;
   else if (EndsWith(out, ".pdf")) kind = OutputKind::Pdf;
   else if (EndsWith(out, ".xlsx")) kind = OutputKind::Workbook;
   else return UsageError("print: --out must name a .pdf, .frp or .xlsx file");
@@ -102,8 +109,21 @@ int RunPrint(const Args& args) {
   std::unique_ptr<HostConnection> connection = HostConnection::Open(url);
   HeadlessProgress progress(true);
   ProgressWindowScope progressScope(progress);
-  const HeadlessPrintTimes times =
-      PrintHeadless(connection.get(), options, [&](TfrReport& report) { WriteOutput(report, kind, out); });
+  // On a printer the sheets are laid out for its paper: the engine starts on
+  // the system's printers before the templates are read.
+  std::unique_ptr<QGuiApplication> app;
+  if (toPrinter) {
+    app = MakeGuiApp();
+    StartPrinting();
+  }
+  const HeadlessPrintTimes times = PrintHeadless(connection.get(), options, [&](TfrReport& report) {
+    if (!toPrinter) return WriteOutput(report, kind, out);
+    TfrPrintTarget target;
+    target.PrinterName = printer;
+    PrintReportTo(report, TfrPrintChoice{}, target);
+    if (report.Cancelled) throw Error("打印已取消"_gbk);
+  });
+  if (toPrinter) out = "printer " + GbkToUtf8(printer);
   if (!quiet)
     std::fprintf(stderr, "%s: %d candidates, %d pages (collection %.3f s, preparation %.3f s, output %.3f s)\n",
                  out.c_str(), times.Candidates, times.Pages, times.Collection, times.Preparation, times.Output);

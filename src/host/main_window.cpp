@@ -149,7 +149,10 @@ void TMainWindowLogic::BitBtn9Click() {
   if (Sheets.WithPhotos) Sheets.ArrangePhotoSheet();
   // Reading a template waits for the printer adapter: the engine starts
   // before the first template is loaded.
-  if (!EngineReady()) StartReportEngine();
+  if (!EngineReady()) {
+    if (StartEngine) StartEngine();
+    else StartReportEngine();
+  }
   Report.Launch(TitleMonthText, KcText, OnShowPrepared);
 }
 

@@ -5,6 +5,7 @@
 // that all of it runs and is tested without a display.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -95,6 +96,9 @@ class TMainWindowLogic {
   // What shows the prepared sheets: the preview in the window; a file when
   // printing without one. Unset, the report is only prepared.
   TSheetReport::ShowPrepared OnShowPrepared;
+  // Starts the report engine before the first template is read: the window
+  // starts it on the system's printers; unset, on the virtual printer.
+  std::function<void()> StartEngine;
 
   // Texts the window keeps for printing.
   std::string TitleMonthText;

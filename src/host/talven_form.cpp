@@ -26,6 +26,7 @@
 #include "report/engine/progress.h"
 #include "report/preview/show_prepared.h"
 #include "report/print/progress_form.h"
+#include "report/print/qt/printing.h"
 #include "rooms/filter_form.h"
 
 namespace talven {
@@ -52,6 +53,7 @@ TTALVEN_Form::TTALVEN_Form(QWidget* owner, HostConnection* connection) : QDialog
   logic_ = std::make_unique<TMainWindowLogic>(connection, *this);
   // 打印 ends in the modal preview; the report's pages go with it.
   logic_->OnShowPrepared = [](TfrReport& report) { ShowPrepared(report); };
+  logic_->StartEngine = [] { StartPrinting(); };
   BuildControls();
 }
 
