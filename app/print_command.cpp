@@ -64,7 +64,12 @@ void WriteOutput(TfrReport& report, OutputKind kind, const std::string& out) {
   switch (kind) {
     case OutputKind::Prepared: SavePrepared(report, Utf8ToGbk(file.Part())); break;
     case OutputKind::Workbook: ExportToWorkbook(report, Utf8ToGbk(file.Part())); break;
-    case OutputKind::Pdf: throw Error("not yet");
+    case OutputKind::Pdf: {
+      TfrPrintTarget target;
+      target.PdfFile = file.Part();
+      PrintReportTo(report, TfrPrintChoice{}, target);
+      break;
+    }
   }
   file.Commit();
 }
@@ -112,7 +117,7 @@ int RunPrint(const Args& args) {
   // On a printer the sheets are laid out for its paper: the engine starts on
   // the system's printers before the templates are read.
   std::unique_ptr<QGuiApplication> app;
-  if (toPrinter) {
+  if (toPrinter || kind == OutputKind::Pdf) {
     app = MakeGuiApp();
     StartPrinting();
   }

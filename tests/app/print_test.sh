@@ -14,6 +14,30 @@ test -s "$work/sheets.frp"
 grep -qa "$(printf '\xc8\xab\xb9\xfa\xe3\xfc\xcd\xbc\xbf\xbc\xca\xd4')" "$work/sheets.frp"   # 全国泓图考试 in GBK
 test -z "$(find "$work" -name '.*.part')"
 
+# The plain sheet as a PDF, read back: title, heading, the room line with
+# the exam time, a candidate's row, the page numbers; a room of 34 goes on
+# over a second page under its own heading.
+"$talven" print --home "$work" --quiet --out "$work/sheets.pdf"
+pages=$(pdfinfo "$work/sheets.pdf" | sed -n 's/^Pages: *//p')
+pdftotext -layout "$work/sheets.pdf" "$work/sheets.txt"
+grep -q '2025年3月全国泓图考试' "$work/sheets.txt"
+grep -q '笔试考场签到表' "$work/sheets.txt"
+grep -q '考试时间：2025-03-29 9:00--11:00' "$work/sheets.txt"
+grep -Eq '^ *1 +[0-9]{13} +[^ ]+ +[0-9]{17}[0-9X]' "$work/sheets.txt"
+grep -Eq '^ *34 +[0-9]{13}' "$work/sheets.txt"
+grep -q "第 1 页 共 $pages 页" "$work/sheets.txt"
+grep -q "第 $pages 页 共 $pages 页" "$work/sheets.txt"
+test "$(grep -c '考场号：' "$work/sheets.txt")" -eq "$pages"   # every page names its room
+pdftotext -f 2 -l 2 -layout "$work/sheets.pdf" "$work/page2.txt"
+grep -Eq '^ *31 +[0-9]{13}' "$work/page2.txt"
+
+# The photo sheet: one page a room of up to 30, the photographs in it.
+"$talven" print --home "$work" --quiet --photos --out "$work/photos.pdf"
+pdftotext -layout "$work/photos.pdf" "$work/photos.txt"
+grep -q '准考证号' "$work/photos.txt"
+pdfimages -list "$work/photos.pdf" > "$work/images.txt"
+test "$(grep -c jpeg "$work/images.txt")" -gt 30
+
 # The workbook: every admission number and name in a cell of its own.
 "$talven" print --home "$work" --quiet --out "$work/sheets.xlsx"
 /usr/bin/python3 - "$work/sheets.xlsx" <<'PY'
