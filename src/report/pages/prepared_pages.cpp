@@ -167,6 +167,9 @@ TfrPreparedPage& TfrEMFPages::NewPage(int index, TfrPage& t) {
 void TfrEMFPages::InsertPage(int index, TfrPage& templatePage) { NewPage(index, templatePage); }
 
 void TfrEMFPages::AppendPage(TfrPage& templatePage) {
+  // The page before is complete: its stream gives back the room it grew
+  // beyond its bytes.
+  if (!pages_.empty()) pages_.back()->ObjectStream.Compact();
   NewPage(PageCount(), templatePage);
   const PrepareState& state = EngineState();
   const int pageNo = state.PageIndex;
@@ -374,6 +377,11 @@ void TfrEMFPages::SaveToStream(TfrStream& s) { SaveToStream(s, SelectedPrinterNa
 
 void TfrEMFPages::SaveToStream(TfrStream& s, const std::string& printerName) {
   TfrCompressor& compressor = Compressor();
+  // The whole file is allocated once: its size is known before it is
+  // written.
+  std::size_t size = s.Position() + 2 + 3 + printerName.size() + 4 + 1;
+  for (const auto& page : pages_) size += 36 + page->ObjectStream.Size();
+  s.Reserve(size);
   s.WriteU8(kPreparedVersion);
   s.WriteU8(compressor.Active ? 1 : 0);
   WriteStreamString(s, printerName);
