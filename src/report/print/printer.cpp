@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/rounding.h"
 #include "base/text.h"
+#include "report/engine/band_engine.h"
 #include "report/expr/report_scope.h"
 #include "report/render/render_view.h"
 
@@ -284,6 +285,7 @@ TfrPrinter& StartReportEngine(PrinterSystem* system) {
   SetEngineDefaultPaperCode(!printer.IsVirtual() && printer.DeviceSettings() ? printer.CurPaperCode() : 9);
   StartExpressionEngine();
   StartRenderEngine();
+  StartBandEngine();
   SetEngineReady(true);
   return printer;
 }

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# talven report run: a template prepared over counted rows and over the rows
+# of a query is written as a prepared report; an error in a bracket prints
+# the composed error text and exits 1.
+set -euo pipefail
+talven="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# The page count of a prepared-report file.
+pages() {
+  python3 - "$1" <<'PY'
+import struct, sys
+b = open(sys.argv[1], 'rb').read()
+n = struct.unpack_from('<H', b, 2)[0]
+print(struct.unpack_from('<i', b, 4 + n + 1)[0])
+PY
+}
+
+cat > "$work/list.json" <<'JSON'
+{"pages": [{"Name": "Page1", "Size": 9, "TopMargin": 36, "BottomMargin": 36, "objects": [
+  {"class": "TfrBandView", "Name": "PageHeader1", "BandKind": 2, "Top": 36, "Height": 40, "Flags": 48},
+  {"class": "TfrMemoView", "Name": "Title", "Left": 36, "Top": 36, "Width": 400, "Height": 30, "Memo": ["[title]"]},
+  {"class": "TfrBandView", "Name": "MasterData1", "BandKind": 5, "Top": 100, "Height": 30,
+   "DataSource": "frUserDataset1"},
+  {"class": "TfrMemoView", "Name": "Row", "Left": 36, "Top": 100, "Width": 200, "Height": 30,
+   "Memo": ["第[LINE#]行"]}
+]}]}
+JSON
+"$talven" template build "$work/list.json" -o "$work/list.frf"
+"$talven" report run "$work/list.frf" --rows 100 --var title=签到表 --quiet --out "$work/list.frp"
+test "$(pages "$work/list.frp")" -eq 4
+grep -qa "$(printf '\xc7\xa9\xb5\xbd\xb1\xed')" "$work/list.frp"    # 签到表 in GBK
+grep -qa "$(printf '\xb5\xda100\xd0\xd0')" "$work/list.frp"          # 第100行
+
+python3 - "$work/rooms.db" <<'PY'
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.execute("create table room (kch text, rs integer)")
+db.executemany("insert into room values (?, ?)", [("R%02d" % i, i) for i in range(1, 8)])
+db.commit()
+PY
+sed -e 's/frUserDataset1/frDBDataSet1/' -e 's/第\[LINE#\]行/[kch]: [rs]/' "$work/list.json" > "$work/rooms.json"
+"$talven" template build "$work/rooms.json" -o "$work/rooms.frf"
+"$talven" report run "$work/rooms.frf" --db "sqlite:$work/rooms.db" --sql "select kch, rs from room order by kch" \
+  --var title=rooms --quiet --out "$work/rooms.frp"
+test "$(pages "$work/rooms.frp")" -eq 1
+grep -qa 'R07: 7' "$work/rooms.frp"
+
+sed -e 's/第\[LINE#\]行/[Nope]/' "$work/list.json" > "$work/bad.json"
+"$talven" template build "$work/bad.json" -o "$work/bad.frf"
+if "$talven" report run "$work/bad.frf" --rows 3 --var title=x --quiet --out "$work/bad.frp" 2> "$work/err"; then
+  echo "a failing bracket prepared"; exit 1
+fi
+grep -q '计算时发生错误' "$work/err"
+grep -q '对象: Row' "$work/err"
+test ! -e "$work/bad.frp"
+echo "report run: ok"
