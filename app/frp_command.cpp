@@ -1,14 +1,10 @@
 // talven frp dump|build|render: prepared-report files as text, and drawn.
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
-#include <QGuiApplication>
-
 #include "app/command.h"
+#include "app/command_files.h"
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -21,19 +17,6 @@
 namespace talven::app {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(Utf8ToGbk("cannot open " + path));
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error(Utf8ToGbk("cannot write " + path));
-}
-
 int Dump(const Args& args) {
   std::optional<std::string> file, output;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -43,8 +26,8 @@ int Dump(const Args& args) {
   }
   if (!file) return UsageError("frp dump: which prepared-report file?");
   StartReportEngine();
-  const std::string json = DumpPrepared(ReadFile(*file));
-  if (output) WriteFile(*output, json);
+  const std::string json = DumpPrepared(ReadCommandFile(*file));
+  if (output) WriteCommandFile(*output, json);
   else std::fwrite(json.data(), 1, json.size(), stdout);
   return 0;
 }
@@ -58,7 +41,7 @@ int Build(const Args& args) {
   }
   if (!file || !output) return UsageError("frp build: usage is frp build FILE.json -o FILE.frp");
   StartReportEngine();
-  WriteFile(*output, BuildPrepared(ReadFile(*file)));
+  WriteCommandFile(*output, BuildPrepared(ReadCommandFile(*file)));
   return 0;
 }
 
@@ -88,12 +71,7 @@ int Render(const Args& args) {
   if (!file || !output || !(pdf || output->ends_with(".png")))
     return UsageError("frp render: usage is frp render FILE.frp --out OUT.pdf|OUT.png [--pages LIST] [--dpi N]");
 
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  int argc = 1;
-  char name[] = "talven";
-  char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
+  GuiForFiles gui;
 
   StartReportEngine();
   TfrReport report;

@@ -1,16 +1,14 @@
 // talven report run: prepares a template for its author, over a user
 // dataset of N rows or the rows of a query, and writes the prepared report,
 // or its pages as a PDF file or PNG pictures.
-#include <QGuiApplication>
-
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/command.h"
+#include "app/command_files.h"
 #include "app/command_values.h"
 #include "base/convert.h"
 #include "base/error.h"
@@ -173,12 +171,7 @@ int RunReport(const Args& args) {
   if (EndsWith(out, ".frp")) {
     SavePrepared(report, Utf8ToGbk(out));
   } else {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-      setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int argc = 1;
-    char name[] = "talven";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    GuiForFiles gui;
     std::vector<int> all;
     for (int i = 0; i < pages.PageCount(); ++i) all.push_back(i);
     if (EndsWith(out, ".pdf")) WritePreparedPdf(pages, all, out, report.Title);

@@ -1,11 +1,10 @@
 // talven template dump|build: the text form of report templates.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
 #include "app/command.h"
+#include "app/command_files.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "base/ui.h"
@@ -17,24 +16,10 @@
 #include "report/template/template.h"
 #include "report/template/text_form.h"
 
-#include <QGuiApplication>
 #include <cstdlib>
 
 namespace talven::app {
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(Utf8ToGbk("cannot open " + path));
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error(Utf8ToGbk("cannot write " + path));
-}
 
 void PrintBoxes(const RecordingUi& ui) {
   for (const RecordingUi::Box& box : ui.boxes)
@@ -60,7 +45,7 @@ int Dump(const Args& args) {
   UiScope scope(ui);
   StartReportEngine();
   TfrReadResult result;
-  std::string json = DumpTemplate(ReadFile(*file), &result);
+  std::string json = DumpTemplate(ReadCommandFile(*file), &result);
   PrintBoxes(ui);
   switch (result) {
     case TfrReadResult::EmptyStream: std::fprintf(stderr, "talven template: %s is empty\n", file->c_str()); return 1;
@@ -73,7 +58,7 @@ int Dump(const Args& args) {
     case TfrReadResult::MissingClasses:  // the objects that could be read are dumped
     case TfrReadResult::Loaded: break;
   }
-  if (output) WriteFile(*output, json);
+  if (output) WriteCommandFile(*output, json);
   else std::fwrite(json.data(), 1, json.size(), stdout);
   return 0;
 }
@@ -87,7 +72,7 @@ int Build(const Args& args) {
   }
   if (!file || !output) return UsageError("template build: usage is template build FILE.json -o FILE.frf");
   StartReportEngine();
-  WriteFile(*output, BuildTemplate(ReadFile(*file)));
+  WriteCommandFile(*output, BuildTemplate(ReadCommandFile(*file)));
   return 0;
 }
 
@@ -120,12 +105,7 @@ int Render(const Args& args) {
   if (!file || !output || !(pdf || output->ends_with(".png")))
     return UsageError("template render: usage is template render FILE.frf --out OUT.png|OUT.pdf");
 
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  int argc = 1;
-  char name[] = "talven";
-  char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
+  GuiForFiles gui;
 
   RecordingUi ui;
   UiScope scope(ui);

@@ -91,6 +91,24 @@ void CheckAhead(const TfrStream& s, std::size_t end) {
   if (end < s.Position()) throw TfrStreamError("Invalid end position");
 }
 
+// A page's paper: code, width, height, orientation, then the bin when the
+// file has bins, the keep-margins flag, and the margins when it has bins.
+// Without them the bin is the default and the margins are 0.
+void ReadPageFields(TfrStream& s, TfrPreparedPage& p, bool binsAndMargins) {
+  p.SheetCode = s.ReadU16();
+  p.SheetWidth = s.ReadI32();
+  p.SheetHeight = s.ReadI32();
+  p.SheetOrientation = s.ReadU8();
+  p.SheetBin = binsAndMargins ? s.ReadI32() : -1;
+  p.KeepMargins = s.ReadU8() != 0;
+  if (binsAndMargins) {
+    p.Margins.Left = s.ReadI32();
+    p.Margins.Top = s.ReadI32();
+    p.Margins.Right = s.ReadI32();
+    p.Margins.Bottom = s.ReadI32();
+  }
+}
+
 // Whether the page loop reads another page. A count of zero or less still
 // reads one page, as the format's reader always has, unless only the
 // trailing byte is left: such a file holds no pages.
@@ -440,18 +458,7 @@ void TfrEMFPages::LoadCurrentForm(TfrStream& s, int version, std::uint8_t compre
     const std::size_t end = ReadEndPosition(s);
     auto page = std::make_unique<TfrPreparedPage>();
     TfrPreparedPage& p = *page;
-    p.SheetCode = s.ReadU16();
-    p.SheetWidth = s.ReadI32();
-    p.SheetHeight = s.ReadI32();
-    p.SheetOrientation = s.ReadU8();
-    p.SheetBin = version > 23 ? s.ReadI32() : -1;
-    p.KeepMargins = s.ReadU8() != 0;
-    if (version > 23) {
-      p.Margins.Left = s.ReadI32();
-      p.Margins.Top = s.ReadI32();
-      p.Margins.Right = s.ReadI32();
-      p.Margins.Bottom = s.ReadI32();
-    }
+    ReadPageFields(s, p, version > 23);
     CheckAhead(s, end);
     std::string data = s.ReadBytes(end - s.Position());
     if (compression != 0) {
@@ -491,12 +498,7 @@ void TfrEMFPages::LoadLegacyForm(TfrStream& s) {
     const std::size_t end = ReadEndPosition(s);
     auto page = std::make_unique<TfrPreparedPage>();
     TfrPreparedPage& p = *page;
-    p.SheetCode = s.ReadU16();
-    p.SheetWidth = s.ReadI32();
-    p.SheetHeight = s.ReadI32();
-    p.SheetOrientation = s.ReadU8();
-    p.KeepMargins = s.ReadU8() != 0;
-    p.SheetBin = -1;
+    ReadPageFields(s, p, false);
     CheckAhead(s, end);
     TakePaperMetrics(p);
     // The page's picture becomes a picture object over the whole sheet.
