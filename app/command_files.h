@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "app/command.h"
+
 class QGuiApplication;
 
 namespace talven::app {
@@ -13,6 +15,12 @@ namespace talven::app {
 // Fail with "cannot open NAME" / "cannot write NAME".
 std::string ReadCommandFile(const std::string& path);
 void WriteCommandFile(const std::string& path, const std::string& bytes);
+
+// "WHAT build FILE.json -o OUT": the document read, made into file bytes by
+// `build`, and written; `what` names the command in messages, `usage` is
+// its usage line.
+int BuildFromJson(const Args& args, const std::string& what, const std::string& usage,
+                  std::string (*build)(const std::string& json));
 
 // A QGuiApplication for the command's lifetime; without a display it runs
 // on the offscreen platform.

@@ -33,16 +33,8 @@ int Dump(const Args& args) {
 }
 
 int Build(const Args& args) {
-  std::optional<std::string> file, output;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
-    else if (!file && !args[i].starts_with("-")) file = args[i];
-    else return UsageError("frp build: unexpected argument '" + args[i] + "'");
-  }
-  if (!file || !output) return UsageError("frp build: usage is frp build FILE.json -o FILE.frp");
   StartReportEngine();
-  WriteCommandFile(*output, BuildPrepared(ReadCommandFile(*file)));
-  return 0;
+  return BuildFromJson(args, "frp", "frp build FILE.json -o FILE.frp", BuildPrepared);
 }
 
 // Draws the pages of a prepared report into a PDF file, or into PNG

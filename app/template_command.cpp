@@ -64,16 +64,8 @@ int Dump(const Args& args) {
 }
 
 int Build(const Args& args) {
-  std::optional<std::string> file, output;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
-    else if (!file && !args[i].starts_with("-")) file = args[i];
-    else return UsageError("template build: unexpected argument '" + args[i] + "'");
-  }
-  if (!file || !output) return UsageError("template build: usage is template build FILE.json -o FILE.frf");
   StartReportEngine();
-  WriteCommandFile(*output, BuildTemplate(ReadCommandFile(*file)));
-  return 0;
+  return BuildFromJson(args, "template", "template build FILE.json -o FILE.frf", BuildTemplate);
 }
 
 // Draws one page of a template as it stands: document mode, design values,
