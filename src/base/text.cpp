@@ -168,6 +168,8 @@ std::string Utf8ToGbk(std::string_view utf8) {
 
 char32_t GbkCharToUnicode(std::uint16_t code) { return code == 0 ? 0 : Tables().toUnicode[code]; }
 
+std::uint16_t UnicodeToGbkChar(char32_t cp) { return cp == 0 || cp >= 0x10000 ? 0 : Tables().fromUnicode[cp]; }
+
 std::string GbkToUtf8(std::string_view gbk) {
   const Cp936Tables& t = Tables();
   std::string out;

@@ -28,6 +28,9 @@ std::string GbkToUtf8(std::string_view gbk);
 // The Unicode character of one GBK code (a single byte b as b, a double-byte
 // character as lead << 8 | trail); 0 when code page 936 has none.
 char32_t GbkCharToUnicode(std::uint16_t code);
+// The GBK code of a Unicode character (as above), 0 when code page 936 has
+// none.
+std::uint16_t UnicodeToGbkChar(char32_t cp);
 
 // True when every byte of the text is part of a valid code page 936
 // character; such a text survives GbkToUtf8 followed by Utf8ToGbk unchanged.

@@ -12,7 +12,8 @@ export QT_QPA_PLATFORM=offscreen
 "$talven" template build "$fixture" -o "$work/page.frf"
 "$talven" template render "$work/page.frf" --out "$work/page.png" --scale 0.5 2> /dev/null
 # A4 is 756 × 1069 report units: half of it, rounded to even.
-file "$work/page.png" | grep -q 'PNG image data, 378 x 534'
+# The PNG header's width and height (big-endian, bytes 16 to 23).
+[ "$(od -An -tu1 -j16 -N8 "$work/page.png" | tr -s ' ')" = " 0 0 1 122 0 0 2 22" ]
 
 "$talven" template render "$work/page.frf" --out "$work/page.pdf" 2> /dev/null
 text="$(pdftotext -enc UTF-8 "$work/page.pdf" -)"

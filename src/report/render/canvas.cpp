@@ -13,7 +13,10 @@ void Canvas::EnsureMeasure() {
 }
 
 void Canvas::SetFont(const CanvasFont& font) {
-  const int height = font.PixelHeight > 0 ? font.PixelHeight : RoundHalfEven(font.PointSize * ResolutionY() / 72.0);
+  // Heights beyond any page (a damaged record, a wild script value) are cut
+  // to what arithmetic on pixel positions can carry.
+  const int asked = font.PixelHeight > 0 ? font.PixelHeight : RoundHalfEven(font.PointSize * ResolutionY() / 72.0);
+  const int height = std::clamp(asked, 1, kMaxFontPixels);
   if (measure_ != nullptr && font == font_ && height == fontHeight_) return;
   font_ = font;
   fontHeight_ = height;

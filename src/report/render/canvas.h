@@ -68,6 +68,9 @@ struct PlacedText {
   std::vector<PlacedChar> Chars;
 };
 
+// The largest font pixel height a canvas takes.
+constexpr int kMaxFontPixels = 1 << 16;
+
 class Canvas {
  public:
   explicit Canvas(TextMetrics& metrics) : metrics_(&metrics) {}

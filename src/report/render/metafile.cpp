@@ -62,36 +62,21 @@ PenStyle PenStyleOf(std::uint32_t style) {
 // their low three bytes.
 TColor ColorOf(std::uint32_t ref) { return static_cast<TColor>(ref & 0xFFFFFF); }
 
+// UTF-16 text of a record as GBK; what code page 936 cannot hold becomes
+// "?".
 std::string Utf16ToGbk(std::string_view bytes, std::size_t count) {
-  std::string utf8;
+  std::string gbk;
   Bytes b{bytes};
   for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t c = b.U16(i * 2);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
-      const std::uint32_t lo = b.U16((i + 1) * 2);
-      if (lo >= 0xDC00 && lo < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-        ++i;
-      }
-    }
+    const std::uint32_t c = b.U16(i * 2);
     if (c == 0) break;
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else if (c < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      utf8 += static_cast<char>(0xE0 | (c >> 12));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xF0 | (c >> 18));
-      utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) ++i;  // beyond the BMP: no GBK character
+    const std::uint16_t code = c >= 0xD800 && c < 0xE000 ? 0 : UnicodeToGbkChar(c);
+    if (code == 0) gbk += '?';
+    else if (code > 0xFF) gbk += {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    else gbk += static_cast<char>(code);
   }
-  return Utf8ToGbk(utf8);
+  return gbk;
 }
 
 // The drawing state of a metafile being played and what both formats do
@@ -357,9 +342,16 @@ void PlayEmf(Player& pl, std::string_view d) {
     std::string_view rec = d.substr(at, size);
     at += size;
     if (type == U_EMR_EOF) break;
-    if (type != U_EMR_HEADER && !U_emf_record_safe(record)) continue;
+    // A font record may stop after the plain logical font (92 bytes), which
+    // the record check takes for short.
+    if (type == U_EMR_EXTCREATEFONTINDIRECTW ? size < 104 : type != U_EMR_HEADER && !U_emf_record_safe(record))
+      continue;
     Bytes r{rec};
+    // A metafile that counts its handles short still gets the objects it
+    // creates (up to the format's 65535).
     auto object = [&](std::uint32_t index) -> GdiObject* {
+      if (index >= pl.objects.size() && index < 65536 && type != U_EMR_SELECTOBJECT && type != U_EMR_DELETEOBJECT)
+        pl.objects.resize(index + 1);
       return index < pl.objects.size() ? &pl.objects[index] : nullptr;
     };
     auto points = [&](std::size_t from, bool small, std::size_t count) {

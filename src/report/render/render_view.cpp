@@ -5,6 +5,7 @@
 #include "base/rounding.h"
 #include "base/text.h"
 #include "report/expr/report_scope.h"
+#include "report/model/export_filter.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
@@ -47,6 +48,22 @@ const TfrViewRenderer* FindViewRenderer(const std::string& className) {
 
 void RenderView(TfrView& view, Canvas& canvas) {
   if (const TfrViewRenderer* r = FindViewRenderer(view.ClassName()); r != nullptr && r->Render) r->Render(view, canvas);
+}
+
+void ExportView(TfrView& view) {
+  TfrExportFilter* filter = CurrentExportFilter();
+  if (filter == nullptr) return;
+  filter->ExportObject(view.Left, view.Top, view);
+  if (auto* memo = dynamic_cast<TfrMemoView*>(&view)) {
+    memo->Exporting = true;
+    try {
+      RenderView(*memo, ScratchCanvas());
+    } catch (...) {
+      memo->Exporting = false;
+      throw;
+    }
+    memo->Exporting = false;
+  }
 }
 
 void DrawGraphic(Canvas& canvas, const TfrRect& area, const TfrGraphic& graphic, bool printing) {

@@ -40,6 +40,11 @@ void RenderPicture(TfrPictureView& picture, Canvas& canvas);
 void RenderLine(TfrLineView& line, Canvas& canvas);
 void RenderSubReport(TfrSubReportView& subReport, Canvas& canvas);
 
+// Hands an object of an exported page to the current export filter
+// (ExportObject with its position); a memo then draws itself once onto the
+// scratch canvas in export mode, which gives the filter its lines.
+void ExportView(TfrView& view);
+
 // Draws a graphic stretched into the area: bitmaps, icons and JPEG images
 // as pictures, metafiles by playing their records onto the canvas. When
 // printing, an icon is not drawn. A graphic that cannot be decoded draws

@@ -63,9 +63,9 @@ FixedTextMetrics::FixedTextMetrics(int byteWidth) : byteWidth_(byteWidth), faces
 const FontMeasure& FixedTextMetrics::MeasureFor(const CanvasFont&, int pixelHeight) {
   for (const auto& m : measures_)
     if (m->PixelHeight() == pixelHeight) return *m;
-  const std::int32_t ascent = pixelHeight * 64 * 4 / 5;
+  const auto ascent = static_cast<std::int32_t>(std::int64_t{pixelHeight} * 64 * 4 / 5);
   measures_.push_back(std::make_unique<FontMeasure>(*faces_, std::int64_t{byteWidth_} * 64, 1, pixelHeight, ascent,
-                                                    pixelHeight * 64 - ascent));
+                                                    static_cast<std::int32_t>(std::int64_t{pixelHeight} * 64 - ascent)));
   return *measures_.back();
 }
 

@@ -218,6 +218,37 @@ TEST_F(Draw, ABitmapDecodesToItsPixels) {
   EXPECT_EQ(image->Rgba[0], 0x80);
   EXPECT_EQ(image->Rgba[3], 0xFF);
   EXPECT_FALSE(DecodeBmp("BM and nothing else"));
+  // Damaged bitmaps decode to something or nothing, never past their bytes.
+  const std::string good = GreyBmp(5, 3);
+  std::uint32_t seed = 7;
+  for (int round = 0; round < 300; ++round) {
+    std::string bad = good;
+    seed = seed * 1664525 + 1013904223;
+    bad[2 + seed % 40] = static_cast<char>(seed >> 24);
+    DecodeBmp(bad);
+  }
+}
+
+TEST_F(Draw, AnIconKeepsItsMaskAsTransparency) {
+  // 2 × 2, 32 bits without alpha, the AND mask clearing the bottom left
+  // pixel (the first row of a bottom-up bitmap).
+  std::string ico;
+  auto put = [&](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) ico += static_cast<char>(v >> (8 * i));
+  };
+  put(0, 2), put(1, 2), put(1, 2);
+  put(2, 1), put(2, 1), put(0, 1), put(0, 1), put(1, 2), put(32, 2), put(40 + 16 + 8, 4), put(22, 4);
+  put(40, 4), put(2, 4), put(4, 4), put(1, 2), put(32, 2);
+  for (int i = 0; i < 6; ++i) put(0, 4);
+  for (int i = 0; i < 4; ++i) put(0x00336699, 4);
+  put(0x80, 4), put(0, 4);
+  auto image = DecodeIcon(ico);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->Width, 2);
+  EXPECT_EQ(image->Height, 2);
+  EXPECT_EQ(image->Rgba[(1 * 2 + 0) * 4 + 3], 0);
+  EXPECT_EQ(image->Rgba[(0 * 2 + 0) * 4 + 3], 255);
+  EXPECT_EQ(image->Rgba[0], 0x33);
 }
 
 TEST_F(Draw, ALineObjectWithEqualSidesIsVertical) {
@@ -264,6 +295,9 @@ TEST_F(Draw, BandAlignSettlesAgainstNeighboursAndMargins) {
 
 class LineCollector : public TfrExportFilter {
  public:
+  void ExportObject(std::int32_t x, std::int32_t y, TfrView& view) override {
+    lines.push_back(view.Name + "@" + std::to_string(x) + "," + std::to_string(y));
+  }
   void ExportTextLine(const TfrRect&, std::int32_t, std::int32_t y, const std::string& text, std::uint16_t bits,
                       TfrMemoView&) override {
     lines.push_back(text + "@" + std::to_string(y) + "/" + std::to_string(bits));
@@ -285,9 +319,12 @@ TEST_F(Draw, ExportingHandsEveryLineToTheFilterWithItsFrameBits) {
   EXPECT_EQ(filter.lines, (Lines{"a@1/13", "b@16/5", "c@31/7"}));
   EXPECT_TRUE(canvas.Items().empty());  // nothing drawn
   m.Memo = {"one"};
+  m.Name = "Memo1";
   filter.lines.clear();
-  RenderMemo(m, canvas);
-  EXPECT_EQ(filter.lines, (Lines{"one@1/15"}));
+  m.Exporting = false;
+  ExportView(m);
+  EXPECT_EQ(filter.lines, (Lines{"Memo1@0,0", "one@1/15"}));
+  EXPECT_FALSE(m.Exporting);
   SetCurrentExportFilter(nullptr);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "report/model/memo_view.h"
 #include "render_fixture.h"
 
 namespace talven {
@@ -53,6 +54,12 @@ std::string SampleEmf() {
   w.Emf(43, {0, 0, 300, 300});
   w.Emf(42, {500, 500, 900, 900});
   w.Emf(200, {1, 2, 3});
+  // A font 200 high in handle 3, which the header's count of 3 leaves out;
+  // the record stops after the plain logical font.
+  std::string face = "\xD1\x9E\x53\x4F";  // 黑体 in UTF-16
+  face += std::string(60, '\0');
+  w.Emf(82, {3, -200, 0, 0, 0, 700, -0x7A000000, 0}, face);  // character set 134
+  w.Emf(37, {3});
   std::string text = "A";
   text += '\0';
   text += "\x2D\x4E";  // 中
@@ -78,6 +85,9 @@ TEST_F(Metafile, EnhancedRecordsDrawMappedIntoTheArea) {
   ASSERT_EQ(canvas.Texts().size(), 1u);
   EXPECT_EQ(canvas.Texts()[0].Text, "A中"_gbk);
   EXPECT_EQ(canvas.Texts()[0].X, 10);
+  EXPECT_EQ(canvas.Texts()[0].Font.Name, "黑体"_gbk);
+  EXPECT_EQ(canvas.Texts()[0].Font.PixelHeight, 20);
+  EXPECT_EQ(canvas.Texts()[0].Font.Style, fsBoldBit);
   EXPECT_EQ(canvas.ClipRect(), std::nullopt);  // the clip comes back
 }
 
@@ -88,9 +98,18 @@ TEST_F(Metafile, DamagedMetafilesDrawWhatPrecedesTheDamage) {
     PlayMetafile(canvas, TfrRect{0, 0, 100, 100}, TfrGraphic::FromBytes(TfrGraphicKind::Metafile, emf.substr(0, cut)));
     EXPECT_LE(canvas.Items().size(), 4u) << cut;
   }
-  std::string garbage = emf;
-  for (std::size_t i = 100; i < garbage.size(); i += 7) garbage[i] = static_cast<char>(0xFF);
-  PlayMetafile(canvas, TfrRect{0, 0, 100, 100}, TfrGraphic::FromBytes(TfrGraphicKind::Metafile, garbage));
+  // Bytes changed at random past the header: whatever is drawn, nothing is
+  // read outside the data (the sanitizer build watches).
+  std::uint32_t seed = 12345;
+  for (int round = 0; round < 300; ++round) {
+    std::string bad = emf;
+    for (int k = 0; k < 4; ++k) {
+      seed = seed * 1664525 + 1013904223;
+      bad[88 + seed % (bad.size() - 88)] = static_cast<char>(seed >> 24);
+    }
+    canvas.Clear();
+    PlayMetafile(canvas, TfrRect{0, 0, 100, 100}, TfrGraphic::FromBytes(TfrGraphicKind::Metafile, bad));
+  }
 }
 
 TEST_F(Metafile, PlaceableWindowsMetafilesMapTheirBoxIntoTheArea) {
