@@ -37,7 +37,6 @@
 #include "report/model/picture_view.h"
 #include "report/model/prepare_state.h"
 #include "report/pages/shell.h"
-#include "report/model/export_filter.h"
 #include "report/render/canvas.h"
 #include "report/render/render_view.h"
 
@@ -321,16 +320,7 @@ void TfrEMFPages::DrawPage(int index, Canvas& canvas, const TfrRect& rect) {
 void TfrEMFPages::ExportPage(int index) {
   MaterializePage(index);
   TfrPreparedPage& p = PageAt(index);
-  TfrExportFilter* filter = CurrentExportFilter();
-  for (const auto& object : p.LoadedPage->ObjectList) {
-    TfrView& v = *object;
-    if (filter != nullptr) filter->ExportObject(v.Left, v.Top, v);
-    if (auto* memo = dynamic_cast<TfrMemoView*>(&v)) {
-      memo->Exporting = true;
-      RenderView(*memo, ScratchCanvas());
-      memo->Exporting = false;
-    }
-  }
+  for (const auto& object : p.LoadedPage->ObjectList) ExportView(*object);
   p.LoadedPage.reset();
 }
 
