@@ -25,12 +25,6 @@ namespace {
 // unit keep their width to a few per cent.
 constexpr int kPdfResolution = 1200;
 
-// The sheet in report units: from the page's metrics, or from its paper
-// when it has none (no printer adapter).
-double SheetUnits(std::int32_t metricUnits, std::int32_t tenths) {
-  return metricUnits > 0 ? metricUnits : TenthsToUnits(tenths);
-}
-
 // The sheet of a page in millimetres, as oriented; fails for a page without
 // a paper size.
 QSizeF SheetMillimetres(const TfrPreparedPage& p, int index) {
@@ -64,8 +58,8 @@ QString PathOf(const std::string& path) { return QString::fromUtf8(path.c_str())
 void PaintPreparedPage(TfrEMFPages& pages, int index, QPainter& painter, int resolution) {
   TfrPreparedPage& p = pages.PageAt(index);
   const double factor = resolution / kReportUnitsPerInch;
-  const TfrRect sheet{0, 0, RoundHalfEven(SheetUnits(p.Metrics.PaperWidthUnits, p.SheetWidth) * factor),
-                      RoundHalfEven(SheetUnits(p.Metrics.PaperHeightUnits, p.SheetHeight) * factor)};
+  const TfrRect sheet{0, 0, RoundHalfEven(SheetWidthUnits(p) * factor),
+                      RoundHalfEven(SheetHeightUnits(p) * factor)};
   QtCanvas canvas(painter, ProductionMetrics(), resolution);
   const bool inView = p.InView;
   p.InView = true;
@@ -119,8 +113,8 @@ std::vector<std::string> WritePreparedPng(TfrEMFPages& pages, const std::vector<
   const double factor = dpi / kReportUnitsPerInch;
   for (int index : indices) {
     const TfrPreparedPage& p = pages.PageAt(index);
-    const int w = std::max(1, RoundHalfEven(SheetUnits(p.Metrics.PaperWidthUnits, p.SheetWidth) * factor));
-    const int h = std::max(1, RoundHalfEven(SheetUnits(p.Metrics.PaperHeightUnits, p.SheetHeight) * factor));
+    const int w = std::max(1, RoundHalfEven(SheetWidthUnits(p) * factor));
+    const int h = std::max(1, RoundHalfEven(SheetHeightUnits(p) * factor));
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull()) throw Error(Format("Page %d is too large a picture at %d dpi", {index + 1, dpi}));
     image.setDotsPerMeterX(RoundHalfEven(dpi / 0.0254));

@@ -125,12 +125,6 @@ void FitAutoWidths(TfrPage& page) {
       RenderView(*memo, ScratchCanvas());
 }
 
-// The sheet in report units as the page's metrics give it; without metrics
-// (no printer adapter) the paper's own size.
-double SheetUnits(std::int32_t metricUnits, std::int32_t tenths) {
-  return metricUnits != 0 ? metricUnits : TenthsToUnits(tenths);
-}
-
 // Geometry from files may lie anywhere: sums are taken in 64 bits.
 std::int64_t Rounded(double v) { return RoundHalfEven(v); }
 
@@ -293,9 +287,9 @@ void TfrEMFPages::DrawPage(int index, Canvas& canvas, const TfrRect& rect) {
   }
   if (!p.LoadedPage) MaterializePage(index);
 
-  const double width = SheetUnits(p.Metrics.PaperWidthUnits, p.SheetWidth);
-  const double height = SheetUnits(p.Metrics.PaperHeightUnits, p.SheetHeight);
-  if (width == 0 || height == 0) return;  // a sheet of no size shows nothing
+  const double width = SheetWidthUnits(p);
+  const double height = SheetHeightUnits(p);
+  if (width <= 0 || height <= 0) return;  // a sheet of no size shows nothing
   const double sx = (static_cast<double>(rect.Right) - rect.Left) / width;
   const double sy = (static_cast<double>(rect.Bottom) - rect.Top) / height;
   const std::optional<TfrRect> clip = printing || canvas.IsMetafile() ? std::nullopt : canvas.ClipRect();
@@ -504,6 +498,14 @@ void TfrEMFPages::LoadLegacyForm(TfrStream& s) {
     pages_.push_back(std::move(page));
     s.Seek(end);
   }
+}
+
+double SheetWidthUnits(const TfrPreparedPage& p) {
+  return p.Metrics.PaperWidthUnits > 0 ? p.Metrics.PaperWidthUnits : TenthsToUnits(p.SheetWidth);
+}
+
+double SheetHeightUnits(const TfrPreparedPage& p) {
+  return p.Metrics.PaperHeightUnits > 0 ? p.Metrics.PaperHeightUnits : TenthsToUnits(p.SheetHeight);
 }
 
 TfrRect PageDrawRect(const TfrPreparedPage& p, const TfrRect& sheet, double factor) {
