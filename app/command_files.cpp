@@ -1,8 +1,5 @@
 #include "app/command_files.h"
 
-#include <QGuiApplication>
-
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -37,21 +34,5 @@ int BuildFromJson(const Args& args, const std::string& what, const std::string& 
   WriteCommandFile(*output, build(ReadCommandFile(*file)));
   return 0;
 }
-
-namespace {
-
-int argc = 1;
-char name[] = "talven";
-char* argv[] = {name, nullptr};
-
-}  // namespace
-
-GuiForFiles::GuiForFiles() {
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  app_ = std::make_unique<QGuiApplication>(argc, argv);
-}
-
-GuiForFiles::~GuiForFiles() = default;
 
 }  // namespace talven::app

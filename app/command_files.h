@@ -1,14 +1,10 @@
 // What the subcommands that read and write files share: whole files by
-// their command-line (UTF-8) names, and the Qt application that drawing
-// into PDF and PNG files needs, offscreen when there is no display.
+// their command-line (UTF-8) names, and building a file from JSON.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "app/command.h"
-
-class QGuiApplication;
 
 namespace talven::app {
 
@@ -21,18 +17,5 @@ void WriteCommandFile(const std::string& path, const std::string& bytes);
 // its usage line.
 int BuildFromJson(const Args& args, const std::string& what, const std::string& usage,
                   std::string (*build)(const std::string& json));
-
-// A QGuiApplication for the command's lifetime; without a display it runs
-// on the offscreen platform.
-class GuiForFiles {
- public:
-  GuiForFiles();
-  ~GuiForFiles();
-  GuiForFiles(const GuiForFiles&) = delete;
-  GuiForFiles& operator=(const GuiForFiles&) = delete;
-
- private:
-  std::unique_ptr<QGuiApplication> app_;
-};
 
 }  // namespace talven::app

@@ -5,6 +5,9 @@
 
 #include "app/command.h"
 #include "app/command_files.h"
+#include "app/frp_export_command.h"
+#include "app/frp_print_command.h"
+#include "app/gui_app.h"
 #include "base/convert.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -63,8 +66,8 @@ int Render(const Args& args) {
   if (!file || !output || !(pdf || output->ends_with(".png")))
     return UsageError("frp render: usage is frp render FILE.frp --out OUT.pdf|OUT.png [--pages LIST] [--dpi N]");
 
-  GuiForFiles gui;
-
+  // Pictures are drawn through Qt; PDF files need no Qt.
+  const auto gui = pdf ? nullptr : MakeGuiApp();
   StartReportEngine();
   TfrReport report;
   LoadPrepared(report, Utf8ToGbk(*file));
@@ -90,14 +93,20 @@ int RunFrp(const Args& args) {
   if (!args.empty() && args[0] == "dump") return Dump(args);
   if (!args.empty() && args[0] == "build") return Build(args);
   if (!args.empty() && args[0] == "render") return Render(args);
-  return UsageError("frp: expected dump, build or render");
+  if (!args.empty() && args[0] == "export") return RunFrpExport(args);
+  if (!args.empty() && args[0] == "print") return RunFrpPrint(args);
+  return UsageError("frp: expected dump, build, render, export or print");
 }
 
 }  // namespace
 
 TALVEN_COMMAND(frp, "frp",
                "frp dump FILE.frp | build FILE.json -o FILE.frp | render FILE.frp --out OUT.pdf|OUT.png "
-               "[--pages LIST] [--dpi N]",
-               "write a prepared report as JSON, build one from JSON, or draw its pages to PDF or PNG", RunFrp);
+               "[--pages LIST] [--dpi N] | export FILE.frp --out OUT.xlsx [--pages LIST] [--no-merge] [--no-borders] "
+               "[--scale X,Y] | print FILE.frp [--printer NAME | --out X.pdf] [--pages LIST] [--copies N] [--collate] "
+               "[--odd|--even]",
+               "write a prepared report as JSON, build one from JSON, draw its pages to PDF or PNG, export it to a "
+               "workbook, or print it",
+               RunFrp);
 
 }  // namespace talven::app

@@ -9,6 +9,7 @@
 
 #include "app/command.h"
 #include "app/command_files.h"
+#include "app/gui_app.h"
 #include "app/command_values.h"
 #include "base/convert.h"
 #include "base/error.h"
@@ -171,11 +172,14 @@ int RunReport(const Args& args) {
   if (EndsWith(out, ".frp")) {
     SavePrepared(report, Utf8ToGbk(out));
   } else {
-    GuiForFiles gui;
     std::vector<int> all;
     for (int i = 0; i < pages.PageCount(); ++i) all.push_back(i);
-    if (EndsWith(out, ".pdf")) WritePreparedPdf(pages, all, out, report.Title);
-    else WritePreparedPng(pages, all, out, dpi);
+    if (EndsWith(out, ".pdf")) {
+      WritePreparedPdf(pages, all, out, report.Title);
+    } else {
+      const auto gui = MakeGuiApp();
+      WritePreparedPng(pages, all, out, dpi);
+    }
   }
   if (!quiet) std::fprintf(stderr, "%d pages\n", PreparedPagesOf(report).PageCount());
   return 0;

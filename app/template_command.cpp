@@ -5,6 +5,7 @@
 
 #include "app/command.h"
 #include "app/command_files.h"
+#include "app/gui_app.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "base/ui.h"
@@ -12,6 +13,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/print/printer.h"
+#include "report/render/cairo/pdf_document.h"
 #include "report/render/qt/page_files.h"
 #include "report/template/template.h"
 #include "report/template/text_form.h"
@@ -97,7 +99,7 @@ int Render(const Args& args) {
   if (!file || !output || !(pdf || output->ends_with(".png")))
     return UsageError("template render: usage is template render FILE.frf --out OUT.png|OUT.pdf");
 
-  GuiForFiles gui;
+  const auto gui = MakeGuiApp();
 
   RecordingUi ui;
   UiScope scope(ui);
@@ -113,7 +115,7 @@ int Render(const Args& args) {
     return 1;
   }
   TfrPage& page = report.TemplatePages[pageNo - 1];
-  if (pdf) WriteTemplatePagePdf(page, *output, report.TemplateFileName);
+  if (pdf) WriteTemplatePagePdf(page, Utf8ToGbk(*output), report.TemplateFileName);
   else WriteTemplatePagePng(page, *output, scale);
   return 0;
 }

@@ -28,7 +28,7 @@ grep -q '"第二页"' "$work/dump.json"
 
 "$talven" frp render "$work/sheets.frp" --out "$work/sheets.pdf" 2>/dev/null
 pdfinfo -f 1 -l 2 "$work/sheets.pdf" | grep -q 'Pages: *2'
-pdfinfo -f 1 -l 2 "$work/sheets.pdf" | grep -q 'Page    2 size: *595 x 420 pts'
+pdfinfo -f 1 -l 2 "$work/sheets.pdf" | grep -q 'Page    2 size: *595.276 x 419.528 pts'
 pdftotext -enc UTF-8 "$work/sheets.pdf" - | grep -q '笔试考场签到表'
 
 "$talven" frp render "$work/sheets.frp" --out "$work/page.png" --pages 2- --dpi 50 > "$work/written" 2>/dev/null

@@ -500,11 +500,11 @@ void TfrEMFPages::LoadLegacyForm(TfrStream& s) {
   }
 }
 
-double SheetWidthUnits(const TfrPreparedPage& p) {
+std::int32_t SheetWidthUnits(const TfrPreparedPage& p) {
   return p.Metrics.PaperWidthUnits > 0 ? p.Metrics.PaperWidthUnits : TenthsToUnits(p.SheetWidth);
 }
 
-double SheetHeightUnits(const TfrPreparedPage& p) {
+std::int32_t SheetHeightUnits(const TfrPreparedPage& p) {
   return p.Metrics.PaperHeightUnits > 0 ? p.Metrics.PaperHeightUnits : TenthsToUnits(p.SheetHeight);
 }
 

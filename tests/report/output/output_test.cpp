@@ -79,8 +79,8 @@ TEST_F(OutputTest, APdfHasAPageOfItsOwnPaperForEveryPreparedPageWithTextAndPictu
 
   const std::string info = Output("pdfinfo -f 1 -l 2 '" + pdf + "'");
   EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
-  EXPECT_NE(info.find("Page    1 size:  595 x 842 pts (A4)"), std::string::npos) << info;
-  EXPECT_NE(info.find("Page    2 size:  595 x 420 pts (A5)"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page    1 size:  595.276 x 841.89 pts (A4)"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page    2 size:  595.276 x 419.528 pts"), std::string::npos) << info;
   EXPECT_NE(info.find("Title:           签到表"), std::string::npos) << info;
 
   const std::string text = Output("pdftotext -enc UTF-8 '" + pdf + "' -");
@@ -128,10 +128,11 @@ TEST_F(OutputTest, FilesThatCannotBeWrittenAreErrors) {
   SignInPages();
   const std::string missing = dir.File("no/such/folder/x");
   EXPECT_EQ(ErrorOf([&] { WritePreparedPdf(pages, {0}, missing + ".pdf"); }),
-            Utf8ToGbk("cannot write " + missing + ".pdf"));
+            Utf8ToGbk("Cannot create file \"" + missing + ".pdf\""));
   EXPECT_EQ(ErrorOf([&] { WritePreparedPng(pages, {0}, missing + ".png", 30); }),
             Utf8ToGbk("cannot write " + missing + "-1.png"));
-  EXPECT_EQ(ErrorOf([&] { WritePreparedPdf(pages, {}, dir.File("none.pdf")); }), "No pages to write");
+  EXPECT_EQ(ErrorOf([&] { WritePreparedPdf(pages, {}, dir.File("none.pdf")); }),
+            Utf8ToGbk("No pages to write to \"" + dir.File("none.pdf") + "\""));
 }
 
 }  // namespace

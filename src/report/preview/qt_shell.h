@@ -1,6 +1,5 @@
-// The shell seam on Qt: a link target opens with the desktop's default
-// action (QDesktopServices). A target that is no address is a file name,
-// relative to the working folder.
+// The shell seam on the desktop: a link object's target opened with its
+// default application (a file or folder path, or an address).
 #pragma once
 
 #include "report/pages/shell.h"
