@@ -545,5 +545,24 @@ TEST_F(ReportScope, ScriptsReachTheReportsObjects) {
   EXPECT_EQ(EngineVariables().Get("total"), Variant(2.0));
 }
 
+// A Chinese template names its objects, variables and fields in Chinese:
+// such names work bare in scripts and expressions, not only in brackets.
+TEST_F(ReportScope, ChineseNamesInScriptsAndExpressions) {
+  TfrMemoView& title = AddMemo("标题Memo"_gbk);
+  report.OnGetValue = [](const std::string& name, Variant& value) {
+    if (name == "考场名称"_gbk) value = Variant("一号楼"_gbk);
+  };
+  std::vector<std::string> code, errors;
+  EngineInterpreter().CompileScript({"begin"_gbk, "  标题Memo.Visible := False;"_gbk, "  x := 考场名称 + '101';"_gbk,
+                                     "  计数 := 0; for 序号 := 1 to 3 do inc(计数)"_gbk, "end"},
+                                    code, errors);
+  ASSERT_TRUE(errors.empty()) << errors[0];
+  EngineInterpreter().RunScript(code);
+  EXPECT_FALSE(title.Visible);
+  EXPECT_EQ(EngineVariables().Get("x"), Variant("一号楼101"_gbk));
+  EXPECT_EQ(EngineVariables().Get("计数"_gbk), Variant(3.0));
+  EXPECT_EQ(Line("[考场名称 + '室'] [标题Memo.Visible] [计数 * 2]"_gbk), "一号楼室 False 6"_gbk);
+}
+
 }  // namespace
 }  // namespace talven

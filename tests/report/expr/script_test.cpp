@@ -107,6 +107,9 @@ TEST_F(Script, CompilesStatementsIntoCodeLines) {
       // whose second byte is "{" or "}" are neither comments nor their end
       {"s:='http://host/{x}'", {"s := 'http://host/{x}'"}, ""},
       {"begin s := '\xB0\x7B' { \xB0\x7D y } end", {"s := '\xB0\x7B'"}, ""},
+      // double-byte characters are letters of names, whatever their second byte
+      {"\xB1\xEA\xCC\xE2Memo.Visible := \xBF\xBC\xB3\xA1", {"\xB1\xEA\xCC\xE2Memo.Visible := \xBF\xBC\xB3\xA1"}, ""},
+      {"begin x\xB0\x5B := 1; \xB0\x5D(2) end", {"x\xB0\x5B := 1", "call \xB0\x5D(2)"}, ""},
       // syntax errors
       {"begin x := 1 y := 2 end", {"x := 1"}, "Line 1/14: Need \";\" or \"end\" here"},
       {"if a x := 1", {"unless a goto 65535"}, "Line 1/6: Need \"then\" here"},
