@@ -711,11 +711,17 @@ void TfrInterpretator::CompileScript(const std::vector<std::string>& source, std
   Compiler(std::move(text), code).Compile(errors);
 }
 
+bool TfrInterpretator::ScriptCancelled() { return false; }
+
 void TfrInterpretator::RunScript(const std::vector<std::string>& code) {
   // A copy: what the script calls may compile into the same list.
   const std::vector<std::string> lines = code;
+  const std::uint64_t maxSteps = MaxSteps;
   std::size_t i = 0;
-  while (i < lines.size()) {
+  for (std::uint64_t steps = 0; i < lines.size(); ++steps) {
+    if (steps != 0 && steps % kCheckInterval == 0 && ScriptCancelled()) return;
+    if (maxSteps != 0 && steps == maxSteps)
+      throw ScriptStepLimit("Script stopped after " + IntToStr(static_cast<std::int64_t>(maxSteps)) + " steps");
     const TfrCodeLine l = ReadCodeLine(lines[i]);
     switch (l.kind) {
       case TfrCodeKind::ConditionalJump: i = EqualsZero(parser_.EvaluatePostfix(l.expression)) ? l.target : i + 1; break;

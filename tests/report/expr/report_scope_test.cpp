@@ -545,6 +545,32 @@ TEST_F(ReportScope, ScriptsReachTheReportsObjects) {
   EXPECT_EQ(EngineVariables().Get("total"), Variant(2.0));
 }
 
+// A script that never ends stops when the preparation is cancelled: the
+// cancel check lets window events run (where a cancel button is pressed) and
+// reads the report's flag, also when the script itself calls STOPREPORT.
+TEST_F(ReportScope, RunawayScriptsStopWhenThePreparationIsCancelled) {
+  const auto run = [&](std::vector<std::string> source) {
+    std::vector<std::string> code, errors;
+    EngineInterpreter().CompileScript(source, code, errors);
+    ASSERT_TRUE(errors.empty()) << errors[0];
+    EngineInterpreter().RunScript(code);
+  };
+  int events = 0;
+  ReportHooks().ProcessMessages = [&] {
+    if (++events == 3) report.Cancelled = true;
+  };
+  run({"begin i := 0; while 1 = 1 do i := i + 1 end"});
+  EXPECT_EQ(events, 3);
+  // Three code lines a pass, a check every kCheckInterval lines.
+  EXPECT_EQ(EngineVariables().Get("i"), Variant(static_cast<double>(3 * TfrInterpretator::kCheckInterval / 3)));
+
+  ReportHooks() = TfrReportHooks{};
+  report.Cancelled = false;
+  run({"begin n := 0; repeat n := n + 1; if n = 10 then STOPREPORT; until 0 > 1 end"});
+  EXPECT_TRUE(report.Cancelled);
+  EXPECT_GE(EngineVariables().Get("n").AsFloat(), 10);
+}
+
 // A Chinese template names its objects, variables and fields in Chinese:
 // such names work bare in scripts and expressions, not only in brackets.
 TEST_F(ReportScope, ChineseNamesInScriptsAndExpressions) {

@@ -336,6 +336,22 @@ TEST_F(Script, LimitsEndCompilationWithAnError) {
   EXPECT_EQ(Variables(), "x=1");
 }
 
+TEST_F(Script, MaxStepsBoundsARun) {
+  struct Bound {
+    std::uint64_t previous = EngineInterpreter().MaxSteps;
+    ~Bound() { EngineInterpreter().MaxSteps = previous; }
+  } bound;
+  const Compiled loop = Compile("while 1 = 1 do i := 1");
+  const Compiled two = Compile("begin a := 1; b := 2 end");
+  EngineInterpreter().MaxSteps = 1000;
+  EXPECT_EQ(talven::ErrorOf([&] { EngineInterpreter().RunScript(loop.code); }), "Script stopped after 1000 steps");
+  EngineInterpreter().MaxSteps = 2;
+  EngineInterpreter().RunScript(two.code);  // exactly the bound
+  EXPECT_EQ(Variables(), "a=1 b=2 i=1");
+  EngineInterpreter().MaxSteps = 1;
+  EXPECT_EQ(talven::ErrorOf([&] { EngineInterpreter().RunScript(two.code); }), "Script stopped after 1 steps");
+}
+
 TEST_F(Script, CodeLeftUnfinishedByAnErrorRunsToItsEnd) {
   // The loop's jump back was never written and its test points at the end:
   // the partial code runs once instead of jumping to line 0 for ever.
