@@ -89,10 +89,18 @@ int RunTemplate(const Args& args) {
   return UsageError("template: expected dump or build");
 }
 
+const char kHelp[] =
+    "dump reads a template (.frf, any stream version) and writes it as JSON with its texts in\n"
+    "UTF-8; build writes a version-25 template from such JSON. build of dump gives back every\n"
+    "template the engine writes byte for byte.\n"
+    "\n"
+    "  -o FILE           write to FILE (dump: instead of the standard output)\n"
+    "  --password TEXT   (dump) the password of a protected template\n";
+
 }  // namespace
 
 TALVEN_COMMAND(template, "template",
-               "template dump FILE.frf | build FILE.json -o FILE.frf",
-               "write a report template as JSON, or build one from JSON", RunTemplate);
+               "template dump FILE.frf [-o FILE.json] [--password TEXT] | build FILE.json -o FILE.frf",
+               "write a report template as JSON, or build one from JSON", RunTemplate, kHelp);
 
 }  // namespace talven::app
