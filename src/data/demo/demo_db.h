@@ -34,9 +34,16 @@ struct DemoSummary {
   std::string firstCentre;  // its code: the installation's own unit (jb 3)
 };
 
+// How the text columns of the exam database compare: ignoring trailing
+// blanks (the RTRIM collation, as SQL Server compares char and varchar, and
+// what the demo writes), or byte for byte (SQLite's default, as in an exam
+// database converted without collations).
+enum class TextCollation { Rtrim, Binary };
+
 // The SQL that creates every table, view and index of the exam database, in
-// the column types the host's database declares (SQLite's dialect).
-const char* ExamSchemaSql();
+// the column types the host's database declares (SQLite's dialect). The
+// views compare their codes ignoring trailing blanks either way.
+std::string ExamSchemaSql(TextCollation collation = TextCollation::Rtrim);
 
 // Writes the installation; fails with Error on bad options or a file that
 // cannot be written. The database is written beside its final name and takes
