@@ -263,7 +263,7 @@ class Generator {
 
   void WriteDatabase(Database& db) {
     db.Exec("pragma journal_mode = off; pragma synchronous = off;");
-    db.Exec(ExamSchemaSql().c_str());
+    db.Exec(ExamSchemaSql(o_.collation).c_str());
     db.Exec("begin");
     Insert version(db, "insert into t_version values (?)");
     version.Row({o_.schema == 1 ? "2.00" : "3.00"});

@@ -13,6 +13,12 @@ namespace talven::demo {
 inline constexpr const char kDemoDatabaseName[] = "exam.db";
 inline constexpr const char kDemoPhotoSubfolder[] = "202503";  // the "kc" setting
 
+// How the text columns of the exam database compare: ignoring trailing
+// blanks (the RTRIM collation, as SQL Server compares char and varchar, and
+// what the demo writes), or byte for byte (SQLite's default, as in an exam
+// database converted without collations).
+enum class TextCollation { Rtrim, Binary };
+
 struct DemoOptions {
   std::string outDir;  // UTF-8; created when missing
   std::uint64_t seed = 1;
@@ -22,6 +28,7 @@ struct DemoOptions {
   int candidatesPerRoom = 30;
   int schema = 2;  // 2: dbversion 3.00, 6-character centre codes; 1: 2.00, 4 characters
   bool photos = true;
+  TextCollation collation = TextCollation::Rtrim;
 };
 
 struct DemoSummary {
@@ -33,12 +40,6 @@ struct DemoSummary {
   int candidates = 0;
   std::string firstCentre;  // its code: the installation's own unit (jb 3)
 };
-
-// How the text columns of the exam database compare: ignoring trailing
-// blanks (the RTRIM collation, as SQL Server compares char and varchar, and
-// what the demo writes), or byte for byte (SQLite's default, as in an exam
-// database converted without collations).
-enum class TextCollation { Rtrim, Binary };
 
 // The SQL that creates every table, view and index of the exam database, in
 // the column types the host's database declares (SQLite's dialect). The
