@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "base/datetime.h"
 #include "base/error.h"
 #include "base/ui.h"
@@ -23,7 +24,6 @@
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
 #include "report/model/variables.h"
-#include "report/print/printer.h"
 
 namespace {
 
@@ -36,23 +36,10 @@ constexpr std::array<std::int32_t, 8> kFormats = {
     MakeDisplayFormat(fmtBoolean, 4, 0, 0),   MakeDisplayFormat(fmtDate, 4, 0, 0),
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-    lines.push_back(text.substr(start, nl - start));
-  lines.push_back(text.substr(start));
-  return lines;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = [] {
-    StartReportEngine(nullptr);
-    return true;
-  }();
-  (void)started;
+  fuzz::StartEngineOnce();
   if (size == 0) return 0;
   const std::uint8_t mode = data[0];
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -88,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0: EngineParser().Evaluate(text); break;
         case 1: binding.Resolver().BracketValue(text); break;
         case 2:
-          memo.Memo = Lines(text);
+          memo.Memo = fuzz::SplitLines(text);
           binding.Scope().ExpandMemo(memo);
           break;
         case 3: {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "base/error.h"
 #include "base/ui.h"
 #include "report/expr/interpreter.h"
@@ -18,7 +19,6 @@
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
 #include "report/model/variables.h"
-#include "report/print/printer.h"
 
 namespace {
 
@@ -36,18 +36,10 @@ TfrMemoView& AddMemo(TfrReport& report, const char* name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = [] {
-    StartReportEngine(nullptr);
-    EngineInterpreter().MaxSteps = kMaxSteps;
-    return true;
-  }();
-  (void)started;
-  const std::string text(reinterpret_cast<const char*>(data), size);
-  std::vector<std::string> source;
-  std::size_t start = 0;
-  for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-    source.push_back(text.substr(start, nl - start));
-  source.push_back(text.substr(start));
+  fuzz::StartEngineOnce();
+  EngineInterpreter().MaxSteps = kMaxSteps;
+  const std::vector<std::string> source =
+      fuzz::SplitLines(std::string(reinterpret_cast<const char*>(data), size));
 
   TInterpretator& interpreter = EngineInterpreter();
   std::vector<std::string> code, errors;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_support.h"
 #include "base/ui.h"
 #include "report/print/printer.h"
 #include "report/template/template.h"
@@ -30,11 +31,7 @@ void ResetPrinter() { Printer().SetPaper(9, 0, 0, -1, 0, true); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = [] {
-    StartReportEngine(nullptr);
-    return true;
-  }();
-  (void)started;
+  fuzz::StartEngineOnce();
   RecordingUi ui;  // answers every box, cancels the password
   UiScope scope(ui);
 
