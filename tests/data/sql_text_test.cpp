@@ -98,7 +98,8 @@ TEST(SqlText, TextComparisonsIgnoreTrailingBlanks) {
        "where a.jb in (1, 2) and kd in (select ksrs from t) and t.x = t.wzh"},
       // an explicit collation, an assignment, LIKE and quoted text stay
       {"where kd collate nocase = ? and name like 'a%'", "where kd collate nocase = ? and name like 'a%'"},
-      {"update t set kd = 'a', b=(select 1) where kd = ?", "update t set kd = 'a', b=(select 1) where kd collate rtrim = ?"},
+      {"update t set kd = 'a', b=(select 1) where kd = ?",
+       "update t set kd = 'a', b=(select 1) where kd collate rtrim = ?"},
       {"select 'a=b', [x=y] from t", "select 'a=b', [x=y] from t"},
   };
   for (const Case& c : cases) EXPECT_EQ(AdaptToSqlite(c.sql, TextColumns), c.sqlite) << c.sql;

@@ -27,7 +27,9 @@ constexpr std::size_t kTokenScan = 64;
 // Letters of names: the ASCII letters and both bytes of a double-byte
 // character, so that 标题Memo and 考场名称 are names (their trail bytes are
 // stepped over with their lead bytes, see SkipName).
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80; }
+bool IsLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
+}
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_' || c == '.'; }
 bool AboveBlank(char c) { return static_cast<unsigned char>(c) > ' '; }
