@@ -127,11 +127,24 @@ int RunTemplate(const Args& args) {
   return UsageError("template: expected dump, build or render");
 }
 
+const char kHelp[] =
+    "dump reads a template (.frf, any stream version) and writes it as JSON with its texts in\n"
+    "UTF-8; build writes a version-25 template from such JSON. build of dump gives back every\n"
+    "template the engine writes byte for byte. render draws one page of a template as it\n"
+    "stands, to a PNG picture or a one-page PDF.\n"
+    "\n"
+    "  -o FILE           write to FILE (dump: instead of the standard output)\n"
+    "  --password TEXT   (dump) the password of a protected template\n"
+    "  --out FILE        (render) the PNG or PDF to write\n"
+    "  --page N          (render) the page, from 1 (default 1)\n"
+    "  --scale S         (render) pixels per report unit of a PNG (default 1)\n";
+
 }  // namespace
 
 TALVEN_COMMAND(template, "template",
-               "template dump FILE.frf | build FILE.json -o FILE.frf | render FILE.frf --out OUT.png|OUT.pdf "
-               "[--page N] [--scale S]",
-               "write a report template as JSON, build one from JSON, or draw one of its pages", RunTemplate);
+               "template dump FILE.frf [-o FILE.json] [--password TEXT] | build FILE.json -o FILE.frf | "
+               "render FILE.frf --out OUT.png|OUT.pdf [--page N] [--scale S]",
+               "write a report template as JSON, build one from JSON, or draw one of its pages", RunTemplate,
+               kHelp);
 
 }  // namespace talven::app
