@@ -27,8 +27,6 @@ bool ParseNumber(const std::string& text, long long lo, long long hi, long long&
 }
 
 const char kHelp[] =
-    "usage: talven demo-db --out DIR [options]\n"
-    "\n"
     "Writes a demo installation into DIR: the exam database exam.db (SQLite), qelvane.ini, the two\n"
     "sign-in sheet templates under 报表/ and one photograph per candidate under 相片/202503/. The\n"
     "same options give the same installation.\n"
@@ -58,10 +56,6 @@ int RunDemoDb(const Args& args) {
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    if (option == "--help" || option == "-h") {
-      std::printf("%s", kHelp);
-      return 0;
-    }
     if (i + 1 >= args.size()) return UsageError("demo-db: " + option + " needs a value");
     const std::string& value = args[++i];
     if (option == "--out") {
@@ -96,6 +90,6 @@ int RunDemoDb(const Args& args) {
 
 TALVEN_COMMAND(demo_db, "demo-db",
                "demo-db --out DIR [options]",
-               "write a demo installation: exam database, ini file, templates, photos (demo-db --help)", RunDemoDb);
+               "write a demo installation: exam database, ini file, templates, photos", RunDemoDb, kHelp);
 
 }  // namespace talven::app

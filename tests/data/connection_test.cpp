@@ -125,6 +125,39 @@ TEST(HostConnection, BothRoutesAnswerEveryQueryOfTheModuleWithTheSameRows) {
   }
 }
 
+// Texts compare as SQL Server compares them, ignoring trailing blanks, on
+// both routes: in a where clause, an "in" and joins, also joins that SQLite
+// would run through a Bloom filter (an automatic index; an index of a table
+// with statistics), which would compare the padded bytes.
+TEST(HostConnection, TextComparisonsIgnoreTrailingBlanksOnBothRoutes) {
+  TempDir dir;
+  const std::string db = dir.File("padded.db");
+  test::MakeDatabase(db, R"sql(
+create table rooms (code varchar(8) collate rtrim primary key, place text);
+create table seats (code varchar(8), n int);
+create table plain (code varchar(8), place text);
+create table numbers (value int);
+insert into numbers with recursive n(v) as (select 1 union all select v + 1 from n where v < 20000) select v from n;
+insert into rooms select '14' || value || '   ', 'room ' || value from numbers where value <= 300;
+insert into plain select '14' || value || '  ', 'room ' || value from numbers where value <= 300;
+insert into seats select '14' || (value % 200 + 1), value from numbers;
+analyze;
+)sql");
+  for (const std::string& url : {test::SqliteUrl(db), test::OdbcUrl(db)}) {
+    SCOPED_TRACE(url);
+    auto c = HostConnection::Open(url);
+    EXPECT_EQ(c->Run("select count(*) from plain where code = ?", {Variant("141")}).At(0, 0), Variant(std::int64_t{1}));
+    EXPECT_EQ(c->Run("select count(*) from plain where code in ('141', '142 ') and code <> '141'").At(0, 0),
+              Variant(std::int64_t{1}));
+    // An automatic index over a column without collation, and a Bloom filter
+    // over the index of a table with statistics.
+    EXPECT_EQ(c->Run("select count(*) from seats s join plain p on s.code = p.code").At(0, 0),
+              Variant(std::int64_t{20000}));
+    EXPECT_EQ(c->Run("select count(*) from seats s, rooms r where s.code = r.code and r.place like 'room%'").At(0, 0),
+              Variant(std::int64_t{20000}));
+  }
+}
+
 TEST(HostConnection, ColumnKindsFollowTheDeclaredTypes) {
   TempDir dir;
   const std::string db = dir.File("kinds.db");
