@@ -7,9 +7,21 @@
 
 namespace talven::app {
 
+namespace {
+
+// "0123" or "-007": admission numbers and codes, never numbers.
+bool HasLeadingZero(std::string_view text) {
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  return text.size() >= 2 && text[0] == '0' && text[1] >= '0' && text[1] <= '9';
+}
+
+}  // namespace
+
 Variant CommandLineValue(const std::string& text) {
   // Decimal numbers only, as expressions write them: "$12" and "0x10" stay
-  // texts (the integer reader would take them as hexadecimal).
+  // texts (the integer reader would take them as hexadecimal), and so do
+  // numbers written with a leading zero.
+  if (HasLeadingZero(text)) return Variant(text);
   auto f = TryStrToFloat(text);
   if (!f) return Variant(text);
   if (auto i = TryStrToInt64(text)) return Variant(*i);

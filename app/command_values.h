@@ -12,7 +12,8 @@
 namespace talven::app {
 
 // A value from the command line: a number when it reads as a decimal one
-// (an integer when it has no fraction or exponent), else text.
+// (an integer when it has no fraction or exponent) not written with a
+// leading zero, else text ("0123" stays a text; "0" and "0.5" are numbers).
 Variant CommandLineValue(const std::string& text);
 
 // NAME=VALUE (UTF-8) as a GBK name and its value; nullopt without a name.

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "app/command.h"
+#include "base/text.h"
 #include "data/demo/demo_db.h"
+#include "sheets/sheet_templates.h"
 
 namespace talven::app {
 namespace {
@@ -25,10 +27,9 @@ bool ParseNumber(const std::string& text, long long lo, long long hi, long long&
 }
 
 const char kHelp[] =
-    "usage: talven demo-db --out DIR [options]\n"
-    "\n"
-    "Writes a demo installation into DIR: the exam database exam.db (SQLite), qelvane.ini and\n"
-    "one photograph per candidate under 相片/202503/. The same options give the same installation.\n"
+    "Writes a demo installation into DIR: the exam database exam.db (SQLite), qelvane.ini, the two\n"
+    "sign-in sheet templates under 报表/ and one photograph per candidate under 相片/202503/. The\n"
+    "same options give the same installation.\n"
     "\n"
     "  --seed N                 the random seed (default 1)\n"
     "  --provinces N            provinces, 1 to 31, each with 4 cities (default 2)\n"
@@ -55,10 +56,6 @@ int RunDemoDb(const Args& args) {
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    if (option == "--help" || option == "-h") {
-      std::printf("%s", kHelp);
-      return 0;
-    }
     if (i + 1 >= args.size()) return UsageError("demo-db: " + option + " needs a value");
     const std::string& value = args[++i];
     if (option == "--out") {
@@ -80,11 +77,12 @@ int RunDemoDb(const Args& args) {
   demo::DemoSummary s = demo::WriteDemoInstallation(options, [](const std::string& note) {
     std::fprintf(stderr, "demo-db: %s\n", note.c_str());
   });
+  talven::WriteSheetTemplates(Utf8ToGbk(options.outDir));
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%s: %d provinces, %d cities, %d test centres, %d rooms (%d merged away), %d candidates\n",
               s.databasePath.c_str(), s.provinces, s.cities, s.centres, s.rooms, s.mergedRooms, s.candidates);
-  std::printf("photos in %s; own unit: test centre %s; %.1f s\n", s.photoDir.c_str(), s.firstCentre.c_str(),
-              seconds);
+  std::printf("photos in %s; templates in %s/报表/; own unit: test centre %s; %.1f s\n", s.photoDir.c_str(),
+              options.outDir.c_str(), s.firstCentre.c_str(), seconds);
   return 0;
 }
 
@@ -92,6 +90,6 @@ int RunDemoDb(const Args& args) {
 
 TALVEN_COMMAND(demo_db, "demo-db",
                "demo-db --out DIR [options]",
-               "write a demo installation: exam database, ini file, photos (demo-db --help)", RunDemoDb);
+               "write a demo installation: exam database, ini file, templates, photos", RunDemoDb, kHelp);
 
 }  // namespace talven::app

@@ -15,6 +15,7 @@
 #include "report/model/prepare_state.h"
 #include "report/model/report.h"
 #include "report/model/variables.h"
+#include "report/print/printer.h"
 
 namespace talven::app {
 namespace {
@@ -68,6 +69,9 @@ int RunEval(const Args& args) {
   if (rest.size() != 1) return UsageError("eval needs exactly one expression");
   const std::string text = Utf8ToGbk(rest[0]);
 
+  // The engine as a preparation finds it: the printer adapter gives pages
+  // their paper (A4 on the virtual printer).
+  StartReportEngine();
   for (const auto& [name, value] : variables) EngineVariables().Set(name, value);
   // A report of one page holding one memo, "Memo1", which is the object being
   // printed: its display format applies and its properties can be named.
@@ -95,9 +99,21 @@ int RunEval(const Args& args) {
   return 0;
 }
 
+const char kHelp[] =
+    "Prints the kind of the value and its text as a memo bracket prints it. The expression is\n"
+    "evaluated over a report of one A4 page holding the memo Memo1, the object being printed.\n"
+    "Options start with \"--\" (so -1 + 2 is an expression); \"--\" ends them.\n"
+    "\n"
+    "  --var NAME=VALUE  set an engine variable first; a decimal number becomes a number,\n"
+    "                    anything else (0123, $12, 0x10, abc) stays a text\n"
+    "  --format CODE     the display format code of Memo1 (an integer; default: text)\n"
+    "  --memo            take EXPRESSION as memo text: every bracket is replaced and each\n"
+    "                    line of the expansion printed on a line of its own\n";
+
 }  // namespace
 
 TALVEN_COMMAND(eval, "eval", "eval [--var NAME=VALUE]... [--format CODE] [--memo] EXPRESSION",
-               "evaluate an expression (or, with --memo, expand a memo text) as a report would print it", RunEval);
+               "evaluate an expression (or, with --memo, expand a memo text) as a report would print it", RunEval,
+               kHelp);
 
 }  // namespace talven::app

@@ -25,11 +25,11 @@ void PrintHelp(std::FILE* out) {
                "Prints the sign-in sheets of written-exam rooms; also the tools around them.\n"
                "\n"
                "commands:\n");
-  std::size_t width = 0;
-  for (const Command& c : Commands()) width = std::max(width, std::strlen(c.usage));
-  for (const Command& c : Commands())
-    std::fprintf(out, "  %-*s  %s\n", static_cast<int>(width), c.usage, c.summary);
-  std::fprintf(out, "\n  --version%*s  print the module's version\n", static_cast<int>(width > 9 ? width - 9 : 0), "");
+  std::size_t width = std::strlen("--version");
+  for (const Command& c : Commands()) width = std::max(width, std::strlen(c.name));
+  for (const Command& c : Commands()) std::fprintf(out, "  %-*s  %s\n", static_cast<int>(width), c.name, c.summary);
+  std::fprintf(out, "\n  %-*s  print the module's version\n", static_cast<int>(width), "--version");
+  std::fprintf(out, "\n\"talven <command> --help\" shows the command's usage and options.\n");
 }
 
 }  // namespace
@@ -41,6 +41,21 @@ CommandRegistration::CommandRegistration(Command command) {
   auto at = std::lower_bound(list.begin(), list.end(), command,
                              [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
   list.insert(at, command);
+}
+
+bool AsksForHelp(const Args& args) {
+  if (!args.empty() && args[0] == "-h") return true;
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "--help") return true;
+  }
+  return false;
+}
+
+std::string CommandHelp(const Command& command) {
+  std::string text = std::string("usage: talven ") + command.usage + "\n\n" + command.summary + "\n";
+  if (command.help != nullptr && *command.help != 0) text += std::string("\n") + command.help;
+  return text;
 }
 
 int UsageError(const std::string& message) {
@@ -68,6 +83,10 @@ int main(int argc, char** argv) {
   for (const Command& c : Commands()) {
     if (first != c.name) continue;
     Args args(argv + 2, argv + argc);
+    if (AsksForHelp(args)) {
+      std::fputs(CommandHelp(c).c_str(), stdout);
+      return 0;
+    }
     try {
       return c.run(args);
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 // talven report run: prepares a template for its author, over a user
-// dataset of N rows or the rows of a query, and writes the prepared report.
+// dataset of N rows or the rows of a query, and writes the prepared report,
+// or its pages as a PDF file or PNG pictures.
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "app/command.h"
+#include "app/command_files.h"
+#include "app/gui_app.h"
 #include "app/command_values.h"
 #include "base/convert.h"
 #include "base/error.h"
@@ -22,6 +25,7 @@
 #include "report/model/report.h"
 #include "report/model/report_data_set.h"
 #include "report/model/rich_view.h"
+#include "report/output/prepared_output.h"
 #include "report/pages/prepared_pages.h"
 #include "report/print/printer.h"
 #include "report/template/template.h"
@@ -105,6 +109,7 @@ int RunReport(const Args& args) {
   if (args.empty() || args[0] != "run") return UsageError("report: expected \"run\"");
   std::string templateFile, out, url, sql;
   int rows = -1;
+  int dpi = 150;
   bool twoPass = false, quiet = false;
   std::vector<std::pair<std::string, Variant>> variables;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -130,6 +135,9 @@ int RunReport(const Args& args) {
       quiet = true;
     } else if (a == "--out") {
       out = value("--out");
+    } else if (a == "--dpi") {
+      dpi = static_cast<int>(StrToInt(value("--dpi")));
+      if (dpi < 10 || dpi > 1200) return UsageError("report run: --dpi takes a number from 10 to 1200");
     } else if (a.rfind("--", 0) == 0) {
       return UsageError("report run: unknown option " + a);
     } else if (templateFile.empty()) {
@@ -141,7 +149,8 @@ int RunReport(const Args& args) {
   if (templateFile.empty() || out.empty()) return UsageError("report run: a template and --out are needed");
   if (url.empty() != sql.empty()) return UsageError("report run: --db and --sql go together");
   if (!url.empty() && rows >= 0) return UsageError("report run: --rows or --db, not both");
-  if (!EndsWith(out, ".frp")) return UsageError("report run: --out must name a .frp file");
+  if (!EndsWith(out, ".frp") && !EndsWith(out, ".pdf") && !EndsWith(out, ".png"))
+    return UsageError("report run: --out must name a .frp, .pdf or .png file");
 
   StartReportEngine();
   TfrComponentOwner form("Form1");
@@ -183,15 +192,28 @@ int RunReport(const Args& args) {
   HeadlessProgress progress(quiet);
   ProgressWindowScope progressScope(progress);
   if (!PrepareReport(report)) return 1;
-  SavePrepared(report, Utf8ToGbk(out));
+  TfrEMFPages& pages = PreparedPagesOf(report);
+  if (EndsWith(out, ".frp")) {
+    SavePrepared(report, Utf8ToGbk(out));
+  } else {
+    std::vector<int> all;
+    for (int i = 0; i < pages.PageCount(); ++i) all.push_back(i);
+    if (EndsWith(out, ".pdf")) {
+      WritePreparedPdf(pages, all, out, report.Title);
+    } else {
+      const auto gui = MakeGuiApp();
+      WritePreparedPng(pages, all, out, dpi);
+    }
+  }
   if (!quiet) std::fprintf(stderr, "%d pages\n", PreparedPagesOf(report).PageCount());
   return 0;
 }
 
 TALVEN_COMMAND(report, "report",
                "report run TEMPLATE.frf [--rows N | --db URL --sql SELECT] [--var NAME=VALUE]... [--two-pass] "
-               "[--quiet] --out OUT.frp",
-               "prepare a template over N rows or a query and write the prepared report", RunReport);
+               "[--quiet] --out OUT.frp|OUT.pdf|OUT.png [--dpi N]",
+               "prepare a template over N rows or a query and write the prepared report, a PDF or PNG pictures",
+               RunReport);
 
 }  // namespace
 }  // namespace talven::app

@@ -1,11 +1,11 @@
 // talven template dump|build: the text form of report templates.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
 #include "app/command.h"
+#include "app/command_files.h"
+#include "app/gui_app.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "base/ui.h"
@@ -13,28 +13,15 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/print/printer.h"
+#include "report/render/cairo/pdf_document.h"
 #include "report/render/qt/page_files.h"
 #include "report/template/template.h"
 #include "report/template/text_form.h"
 
-#include <QGuiApplication>
 #include <cstdlib>
 
 namespace talven::app {
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(Utf8ToGbk("cannot open " + path));
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error(Utf8ToGbk("cannot write " + path));
-}
 
 void PrintBoxes(const RecordingUi& ui) {
   for (const RecordingUi::Box& box : ui.boxes)
@@ -60,7 +47,7 @@ int Dump(const Args& args) {
   UiScope scope(ui);
   StartReportEngine();
   TfrReadResult result;
-  std::string json = DumpTemplate(ReadFile(*file), &result);
+  std::string json = DumpTemplate(ReadCommandFile(*file), &result);
   PrintBoxes(ui);
   switch (result) {
     case TfrReadResult::EmptyStream: std::fprintf(stderr, "talven template: %s is empty\n", file->c_str()); return 1;
@@ -73,22 +60,14 @@ int Dump(const Args& args) {
     case TfrReadResult::MissingClasses:  // the objects that could be read are dumped
     case TfrReadResult::Loaded: break;
   }
-  if (output) WriteFile(*output, json);
+  if (output) WriteCommandFile(*output, json);
   else std::fwrite(json.data(), 1, json.size(), stdout);
   return 0;
 }
 
 int Build(const Args& args) {
-  std::optional<std::string> file, output;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
-    else if (!file && !args[i].starts_with("-")) file = args[i];
-    else return UsageError("template build: unexpected argument '" + args[i] + "'");
-  }
-  if (!file || !output) return UsageError("template build: usage is template build FILE.json -o FILE.frf");
   StartReportEngine();
-  WriteFile(*output, BuildTemplate(ReadFile(*file)));
-  return 0;
+  return BuildFromJson(args, "template", "template build FILE.json -o FILE.frf", BuildTemplate);
 }
 
 // Draws one page of a template as it stands: document mode, design values,
@@ -120,12 +99,7 @@ int Render(const Args& args) {
   if (!file || !output || !(pdf || output->ends_with(".png")))
     return UsageError("template render: usage is template render FILE.frf --out OUT.png|OUT.pdf");
 
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  int argc = 1;
-  char name[] = "talven";
-  char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
+  const auto gui = MakeGuiApp();
 
   RecordingUi ui;
   UiScope scope(ui);
@@ -141,7 +115,7 @@ int Render(const Args& args) {
     return 1;
   }
   TfrPage& page = report.TemplatePages[pageNo - 1];
-  if (pdf) WriteTemplatePagePdf(page, *output, report.TemplateFileName);
+  if (pdf) WriteTemplatePagePdf(page, Utf8ToGbk(*output), report.TemplateFileName);
   else WriteTemplatePagePng(page, *output, scale);
   return 0;
 }
@@ -153,11 +127,24 @@ int RunTemplate(const Args& args) {
   return UsageError("template: expected dump, build or render");
 }
 
+const char kHelp[] =
+    "dump reads a template (.frf, any stream version) and writes it as JSON with its texts in\n"
+    "UTF-8; build writes a version-25 template from such JSON. build of dump gives back every\n"
+    "template the engine writes byte for byte. render draws one page of a template as it\n"
+    "stands, to a PNG picture or a one-page PDF.\n"
+    "\n"
+    "  -o FILE           write to FILE (dump: instead of the standard output)\n"
+    "  --password TEXT   (dump) the password of a protected template\n"
+    "  --out FILE        (render) the PNG or PDF to write\n"
+    "  --page N          (render) the page, from 1 (default 1)\n"
+    "  --scale S         (render) pixels per report unit of a PNG (default 1)\n";
+
 }  // namespace
 
 TALVEN_COMMAND(template, "template",
-               "template dump FILE.frf | build FILE.json -o FILE.frf | render FILE.frf --out OUT.png|OUT.pdf "
-               "[--page N] [--scale S]",
-               "write a report template as JSON, build one from JSON, or draw one of its pages", RunTemplate);
+               "template dump FILE.frf [-o FILE.json] [--password TEXT] | build FILE.json -o FILE.frf | "
+               "render FILE.frf --out OUT.png|OUT.pdf [--page N] [--scale S]",
+               "write a report template as JSON, build one from JSON, or draw one of its pages", RunTemplate,
+               kHelp);
 
 }  // namespace talven::app

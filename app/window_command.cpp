@@ -101,9 +101,19 @@ int RunWindow(const Args& args) {
   return 0;
 }
 
+const char kHelp[] =
+    "Loads TALVENDLL.so from the program's folder and opens its window on the host connection,\n"
+    "as the exam-administration program does. Without a display the window is drawn off screen\n"
+    "and saved as talven-window.png.\n"
+    "\n"
+    "  --db URL               sqlite:PATH, or odbc:CONNECTION-STRING[?dialect=mssql|sqlite]\n"
+    "                         (default: sqlite: and exam.db beside the program)\n"
+    "  --screenshot FILE.png  save a picture of the window once its start-up has run, and close it\n";
+
 }  // namespace
 
 TALVEN_COMMAND(window, "window", "window [--db URL] [--screenshot FILE.png]",
-               "open the sign-in sheet window on a database (default: the demo beside the program)", RunWindow);
+               "open the sign-in sheet window on a database (default: the demo beside the program)", RunWindow,
+               kHelp);
 
 }  // namespace talven::app

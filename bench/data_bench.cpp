@@ -131,7 +131,7 @@ void CentreQueries(benchmark::State& state, const char* route) {
   const double baseline = Median([&] {
     for (const std::string& room : rooms) {
       RawRun(raw, candidateSql, {dm, room, dm, dm, room, dm, dm, room});
-      RawRun(raw, GbkToUtf8(test::MergedRoomQuery(room)), {});
+      RawRun(raw, GbkToUtf8(test::MergedRoomQuery(room, dm)), {});
     }
   });
 
@@ -148,7 +148,7 @@ void CentreQueries(benchmark::State& state, const char* route) {
       for (const char* name : {"KCH", "KCH1", "KCH2"}) reportSet.SetParam(name, Variant(room));
       reportSet.Open();
       tempSet.Close();
-      tempSet.SetCommandText(test::MergedRoomQuery(reportSet.FieldByName("kch").AsString()));
+      tempSet.SetCommandText(test::MergedRoomQuery(reportSet.FieldByName("kch").AsString(), dm));
       tempSet.Open();
       for (reportSet.First(); !reportSet.Eof(); reportSet.Next()) ++candidates;
     }

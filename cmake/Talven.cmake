@@ -11,12 +11,17 @@ if(TALVEN_SANITIZE)
 endif()
 
 # Fuzzing (clang only; fuzz/CMakeLists.txt has the targets): every library is
-# built with coverage for libFuzzer and with the sanitizers.
+# built with coverage for libFuzzer and, unless TALVEN_FUZZ_SANITIZE is off
+# (a build for many executions, whose corpus is then run under the
+# sanitizers), with the sanitizers.
 option(TALVEN_FUZZ "Build the libFuzzer targets (clang only)" OFF)
-if(TALVEN_FUZZ)
+option(TALVEN_FUZZ_SANITIZE "Fuzz with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+if(TALVEN_FUZZ AND TALVEN_FUZZ_SANITIZE)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
                       -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+elseif(TALVEN_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 function(talven_target_defaults target)

@@ -1,10 +1,13 @@
 // The template reader on any bytes: it must end without a crash, a hang or
-// a sanitizer report, and what it read must write, go through the text form
-// and read back unchanged.
+// a sanitizer report, and what it read must write and read back unchanged;
+// for one input in eight (chosen by its bytes, so that a run repeats) it
+// must also go through the text form unchanged, which costs more than the
+// rest together.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_support.h"
 #include "base/ui.h"
 #include "report/print/printer.h"
 #include "report/template/template.h"
@@ -28,11 +31,7 @@ void ResetPrinter() { Printer().SetPaper(9, 0, 0, -1, 0, true); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = [] {
-    StartReportEngine(nullptr);
-    return true;
-  }();
-  (void)started;
+  fuzz::StartEngineOnce();
   RecordingUi ui;  // answers every box, cancels the password
   UiScope scope(ui);
 
@@ -42,10 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReadTemplate(report, input);
 
   const std::string written = Write(report);
-  ResetPrinter();
-  TfrReport fromText;
-  ReportFromJson(ReportToJson(report), fromText);
-  if (Write(fromText) != written) std::abort();
+  std::uint32_t hash = 2166136261u;
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+  if (hash % 8 == 0) {
+    ResetPrinter();
+    TfrReport fromText;
+    ReportFromJson(ReportToJson(report), fromText);
+    if (Write(fromText) != written) std::abort();
+  }
 
   TfrReport again;
   TfrStream back(written, TfrStream::Origin::Memory);

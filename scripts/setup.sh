@@ -11,7 +11,7 @@ packages=(
   libjpeg62-turbo-dev libxlsxwriter-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev libuemf-dev
-  cups printer-driver-cups-pdf
+  cups printer-driver-cups-pdf libcups2-dev
   poppler-utils qpdf python3-openpyxl
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2
 )

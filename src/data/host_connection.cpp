@@ -87,11 +87,11 @@ QueryResult HostConnection::Run(std::string_view sql, const std::vector<Variant>
 
 std::string HostConnection::DatabaseText(std::string_view sql) {
   if (dialect_ != SqlDialect::Sqlite) return std::string(sql);
-  return AdaptToSqlite(sql, [this](std::string_view column) { return IsTextColumn(column); });
+  return AdaptToSqlite(sql, [this](std::string_view column) { return KindOfColumn(column); });
 }
 
-bool HostConnection::IsTextColumn(std::string_view column) {
-  if (!textColumns_) {
+ColumnKind HostConnection::KindOfColumn(std::string_view column) {
+  if (!columnKinds_) {
     struct Seen {
       bool text = false, number = false;
     };
@@ -111,11 +111,12 @@ bool HostConnection::IsTextColumn(std::string_view column) {
         s.number = s.number || DeclaresNumber(type);
       }
     }
-    textColumns_.emplace();
-    for (const auto& [name, s] : seen) (*textColumns_)[name] = s.text && !s.number;
+    columnKinds_.emplace();
+    for (const auto& [name, s] : seen)
+      (*columnKinds_)[name] = s.text == s.number ? ColumnKind::Unknown : s.text ? ColumnKind::Text : ColumnKind::Number;
   }
-  auto it = textColumns_->find(LowerCase(column));
-  return it != textColumns_->end() && it->second;
+  auto it = columnKinds_->find(LowerCase(column));
+  return it == columnKinds_->end() ? ColumnKind::Unknown : it->second;
 }
 
 }  // namespace talven

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "base/variant.h"
+#include "data/sql_text.h"
 
 namespace talven {
 
@@ -91,12 +92,12 @@ class HostConnection {
   virtual QueryResult Execute(std::string_view sql, const std::vector<Variant>& params) = 0;
 
  private:
-  bool IsTextColumn(std::string_view column);
+  ColumnKind KindOfColumn(std::string_view column);
 
   SqlDialect dialect_;
-  // Column name (lower case) -> declared as text, learnt from the database's
-  // tables and views the first time an adaptation needs it.
-  std::optional<std::unordered_map<std::string, bool>> textColumns_;
+  // Column name (lower case) -> what the database's tables and views declare
+  // it as, learnt the first time an adaptation needs it.
+  std::optional<std::unordered_map<std::string, ColumnKind>> columnKinds_;
 };
 
 }  // namespace talven

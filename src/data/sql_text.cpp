@@ -166,6 +166,18 @@ bool IsTextFunction(std::string_view name) {
                         "quotename"});
 }
 
+// Functions whose value is a number, so that a comparison with them is no
+// text comparison.
+bool IsNumberFunction(std::string_view name) {
+  return IsOneOf(name, {"count", "sum", "avg", "len", "length", "datalength", "abs", "round", "floor", "ceiling",
+                        "charindex", "instr", "datediff", "year", "month", "day", "sign", "power", "sqrt"});
+}
+
+bool IsComparison(std::string_view op) {
+  return op == "=" || op == "<>" || op == "!=" || op == "<" || op == "<=" || op == ">" || op == ">=" || op == "!<" ||
+         op == "!>";
+}
+
 bool IsCharacterType(std::string_view type) {
   std::string upper = UpperCase(type);
   return upper.find("CHAR") != std::string::npos || upper.find("TEXT") != std::string::npos;
@@ -173,9 +185,9 @@ bool IsCharacterType(std::string_view type) {
 
 class Adapter {
  public:
-  Adapter(std::string_view sql, const std::function<bool(std::string_view)>& isTextColumn)
-      : s_(sql), isTextColumn_(isTextColumn), tokens_(Tokenize(sql)), match_(tokens_.size(), kNone),
-        concat_(tokens_.size(), false) {
+  Adapter(std::string_view sql, const std::function<ColumnKind(std::string_view)>& columnKind)
+      : s_(sql), columnKind_(columnKind), tokens_(Tokenize(sql)), match_(tokens_.size(), kNone),
+        concat_(tokens_.size(), false), collateAfter_(tokens_.size(), false) {
     std::vector<std::size_t> open;
     for (std::size_t i = 0; i < tokens_.size(); ++i) {
       if (tokens_[i].kind == Tok::LParen) {
@@ -189,6 +201,7 @@ class Adapter {
     for (std::size_t i = 0; i < tokens_.size(); ++i)
       if (IsPunct(i, "+") && IsBinary(i) && LeftIsText(i) && RightIsText(NextSig(i, tokens_.size())))
         concat_[i] = true;
+    MarkTextComparisons();
   }
 
   std::string Emit() { return Emit(0, tokens_.size()); }
@@ -240,6 +253,107 @@ class Adapter {
     }
   }
 
+  bool IsTextColumn(std::size_t name) const { return columnKind_(NameOf(name)) == ColumnKind::Text; }
+  bool IsNumberColumn(std::size_t name) const { return columnKind_(NameOf(name)) == ColumnKind::Number; }
+
+  // Every comparison gets "collate rtrim" after its left operand unless it
+  // is no text comparison (see AdaptToSqlite). A "=" after an update's
+  // "set" (at the same depth, before its "where") is an assignment.
+  void MarkTextComparisons() {
+    std::vector<bool> inSet(1, false);
+    for (std::size_t i = 0; i < tokens_.size(); ++i) {
+      const Tok kind = tokens_[i].kind;
+      if (kind == Tok::LParen) inSet.push_back(false);
+      if (kind == Tok::RParen && inSet.size() > 1) inSet.pop_back();
+      if (kind == Tok::Word) {
+        const std::string_view w = TextOf(i);
+        if (SameText(w, "set")) inSet.back() = true;
+        else if (SameText(w, "where") || SameText(w, "from") || SameText(w, "select")) inSet.back() = false;
+      }
+      const bool in = IsWord(i) && SameText(TextOf(i), "in");
+      if (!(in || (kind == Tok::Punct && IsComparison(TextOf(i))))) continue;
+      if (!in && inSet.back()) continue;
+      std::size_t left = PrevSig(i);
+      if (in && left != kNone && IsWord(left) && SameText(TextOf(left), "not")) left = PrevSig(left);
+      if (left == kNone || !LeftMayBeText(left)) continue;
+      if (!RightMayBeText(NextSig(i, tokens_.size()), in)) continue;
+      collateAfter_[left] = true;
+    }
+  }
+
+  // Whether the operand that ends at token i may be a text.
+  bool LeftMayBeText(std::size_t i) const {
+    switch (tokens_[i].kind) {
+      case Tok::Number: return false;
+      case Tok::Text:
+      case Tok::NationalText:
+      case Tok::Mark:
+      case Tok::Param: return true;
+      case Tok::QuotedName: return !IsNumberColumn(i);
+      case Tok::Word: {
+        if (IsKeyword(TextOf(i))) return false;
+        // "x collate nocase = …" has its collation already.
+        const std::size_t before = PrevSig(i);
+        if (before != kNone && IsWord(before) && SameText(TextOf(before), "collate")) return false;
+        return !IsNumberColumn(i);
+      }
+      case Tok::RParen: {
+        const std::size_t open = match_[i];
+        if (open == kNone) return false;
+        const std::size_t before = PrevSig(open);
+        if (before != kNone && IsWord(before) && !IsKeyword(TextOf(before))) return !IsNumberFunction(TextOf(before));
+        const std::size_t first = NextSig(open, i);
+        return first == kNone || !Is(first, Tok::Number);
+      }
+      default: return false;
+    }
+  }
+
+  // Whether the operand that starts at token i may be a text; for "in", i is
+  // the "(" of its list or subquery.
+  bool RightMayBeText(std::size_t i, bool in) const {
+    if (i == kNone) return false;
+    if (in) {
+      if (!Is(i, Tok::LParen) || match_[i] == kNone) return false;
+      std::size_t first = NextSig(i, match_[i]);
+      if (first == kNone) return false;
+      if (IsWord(first) && SameText(TextOf(first), "select")) {
+        first = NextSig(first, match_[i]);
+        if (first != kNone && IsWord(first) && (SameText(TextOf(first), "distinct") || SameText(TextOf(first), "all")))
+          first = NextSig(first, match_[i]);
+        if (first == kNone) return false;
+      }
+      return RightMayBeText(first, false);
+    }
+    switch (tokens_[i].kind) {
+      case Tok::Number: return false;
+      case Tok::Punct: {
+        // A sign: a number follows.
+        const std::size_t next = NextSig(i, tokens_.size());
+        return !((TextOf(i) == "-" || TextOf(i) == "+") && Is(next, Tok::Number));
+      }
+      case Tok::LParen: {
+        const std::size_t first = match_[i] == kNone ? kNone : NextSig(i, match_[i]);
+        return first == kNone || !Is(first, Tok::Number);
+      }
+      case Tok::Word:
+      case Tok::QuotedName: {
+        std::size_t last = i;
+        for (;;) {
+          const std::size_t dot = NextSig(last, tokens_.size());
+          if (!Is(dot, Tok::Dot)) break;
+          const std::size_t name = NextSig(dot, tokens_.size());
+          if (!IsWord(name) && !Is(name, Tok::QuotedName)) break;
+          last = name;
+        }
+        const std::size_t after = NextSig(last, tokens_.size());
+        if (IsWord(last) && Is(after, Tok::LParen)) return !IsNumberFunction(TextOf(last));
+        return !IsNumberColumn(last);
+      }
+      default: return true;
+    }
+  }
+
   bool LeftIsText(std::size_t plus) const {
     std::size_t p = PrevSig(plus);
     switch (tokens_[p].kind) {
@@ -248,7 +362,7 @@ class Adapter {
       case Tok::Mark:
       case Tok::Param: return true;
       case Tok::Word:
-      case Tok::QuotedName: return isTextColumn_(NameOf(p));
+      case Tok::QuotedName: return IsTextColumn(p);
       case Tok::RParen: {
         std::size_t open = match_[p];
         if (open == kNone) return false;
@@ -281,7 +395,7 @@ class Adapter {
         }
         std::size_t after = NextSig(last, tokens_.size());
         if (IsWord(last) && Is(after, Tok::LParen)) return CallIsText(last, after);
-        return isTextColumn_(NameOf(last));
+        return IsTextColumn(last);
       }
       default: return false;
     }
@@ -343,6 +457,7 @@ class Adapter {
           if (commas.size() == 1) {
             out += "substr(" + EmitTrimmed(open + 1, commas[0]) + ", 1, " + EmitTrimmed(commas[0] + 1, close) + ")";
             i = close;
+            if (collateAfter_[i]) out += " collate rtrim";
             continue;
           }
         }
@@ -354,15 +469,17 @@ class Adapter {
       } else {
         out.append(TextOf(i));
       }
+      if (collateAfter_[i]) out += " collate rtrim";
     }
     return out;
   }
 
   std::string_view s_;
-  const std::function<bool(std::string_view)>& isTextColumn_;
+  const std::function<ColumnKind(std::string_view)>& columnKind_;
   std::vector<Token> tokens_;
   std::vector<std::size_t> match_;
   std::vector<bool> concat_;
+  std::vector<bool> collateAfter_;
 };
 
 }  // namespace
@@ -394,8 +511,8 @@ std::vector<std::string> ParameterNames(std::string_view command) {
   return names;
 }
 
-std::string AdaptToSqlite(std::string_view sql, const std::function<bool(std::string_view column)>& isTextColumn) {
-  return Adapter(sql, isTextColumn).Emit();
+std::string AdaptToSqlite(std::string_view sql, const std::function<ColumnKind(std::string_view column)>& columnKind) {
+  return Adapter(sql, columnKind).Emit();
 }
 
 }  // namespace talven

@@ -11,6 +11,9 @@
 #include "host/module_state.h"
 #include "host/talven_form.h"
 #include "qtui/qt_ui.h"
+#include "report/export/qt/export_qt.h"
+#include "report/pages/shell.h"
+#include "report/preview/qt_shell.h"
 
 #define TALVEN_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -39,6 +42,14 @@ TALVEN_EXPORT void ShowForm(void* hostWindow, std::intptr_t, std::intptr_t, std:
 
   QtUi ui(module.HostWindow);
   UiScope uiScope(ui);
+  // Links of the preview open on the desktop; the workbook export shows its
+  // options dialog and progress box.
+  QtShell shell;
+  ShellScope shellScope(shell);
+  InstallExportWindows(module.HostWindow);
+  struct ExportWindows {
+    ~ExportWindows() { RemoveExportWindows(); }
+  } exportWindows;
   {
     TTALVEN_Form form(module.HostWindow, module.Connection);
     form.setWindowTitle(form.windowTitle() + "(V" + QString::fromLatin1(GetVersion()) + ")");

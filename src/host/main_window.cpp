@@ -6,6 +6,8 @@
 #include "base/text.h"
 #include "base/ui.h"
 #include "data/settings.h"
+#include "report/model/printer_adapter.h"
+#include "report/print/printer.h"
 #include "host/module_state.h"
 #include "rooms/filter_dialog_model.h"
 #include "rooms/room_list.h"
@@ -145,6 +147,13 @@ void TMainWindowLogic::BitBtn9Click() {
   Sheets.WithPhotos = view_.PhotosChecked();
   Sheets.SeatOrder = view_.SeatOrderChecked();
   if (Sheets.WithPhotos) Sheets.ArrangePhotoSheet();
+  // Reading a template waits for the printer adapter: the engine starts
+  // before the first template is loaded.
+  if (!EngineReady()) {
+    if (StartEngine) StartEngine();
+    else StartReportEngine();
+  }
+  Report.Launch(TitleMonthText, KcText, OnShowPrepared);
 }
 
 void TMainWindowLogic::PrepareFilterDialog(FilterDialogModel& dialog) {

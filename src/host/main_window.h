@@ -5,12 +5,14 @@
 // that all of it runs and is tested without a display.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "data/dataset.h"
 #include "rooms/sort_marking.h"
 #include "sheets/sheet_data.h"
+#include "sheets/sheet_report.h"
 #include "tree/org_tree.h"
 
 namespace talven {
@@ -71,9 +73,11 @@ class TMainWindowLogic {
   void ResetRecordRange();
 
   // 打印: collects the candidates of the rooms from Edit2 to Edit3 of the
-  // list (a test centre must be selected) and, with photographs, arranges
-  // the photo sheet. Errors reach the caller after the cursor and the grid
-  // are restored; the rows collected so far stay in MemTable1.
+  // list (a test centre must be selected), with photographs arranges the
+  // photo sheet, then starts the report engine if need be and launches the
+  // report (TSheetReport::Launch), which ends in OnShowPrepared. Errors
+  // reach the caller after the cursor and the grid are restored; the rows
+  // collected so far stay in MemTable1.
   void BitBtn9Click();
 
   // Binds a filter dialog to the room list (过滤): target, callback and the
@@ -88,6 +92,13 @@ class TMainWindowLogic {
   OrgTree Tree;
   SortMarking Sorting;
   TSheetData Sheets;
+  TSheetReport Report{Sheets};
+  // What shows the prepared sheets: the preview in the window; a file when
+  // printing without one. Unset, the report is only prepared.
+  TSheetReport::ShowPrepared OnShowPrepared;
+  // Starts the report engine before the first template is read: the window
+  // starts it on the system's printers; unset, on the virtual printer.
+  std::function<void()> StartEngine;
 
   // Texts the window keeps for printing.
   std::string TitleMonthText;

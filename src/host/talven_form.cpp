@@ -23,6 +23,10 @@
 #include "qtui/qt_ui.h"
 #include "host/room_grid.h"
 #include "host/tree_images.h"
+#include "report/engine/progress.h"
+#include "report/preview/show_prepared.h"
+#include "report/print/progress_form.h"
+#include "report/print/qt/printing.h"
 #include "rooms/filter_form.h"
 
 namespace talven {
@@ -47,6 +51,9 @@ QLabel* StatusPanel(QWidget* parent, int x, int width) {
 
 TTALVEN_Form::TTALVEN_Form(QWidget* owner, HostConnection* connection) : QDialog(owner) {
   logic_ = std::make_unique<TMainWindowLogic>(connection, *this);
+  // 打印 ends in the modal preview; the report's pages go with it.
+  logic_->OnShowPrepared = [](TfrReport& report) { ShowPrepared(report); };
+  logic_->StartEngine = [] { StartPrinting(); };
   BuildControls();
 }
 
@@ -184,6 +191,9 @@ void TTALVEN_Form::BitBtn1Click() {
 }
 
 void TTALVEN_Form::BitBtn9Click() {
+  // The preparation runs inside the progress window, whose 取消 stops it.
+  TfrProgressForm progress(this);
+  ProgressWindowScope progressScope(progress);
   RunShowingErrors([&] { logic_->BitBtn9Click(); });
 }
 

@@ -12,19 +12,21 @@ const std::string& CandidateQuery() {
       "select * from (select kd,zkzh,bmh,xm,sfzh,jbyydm,kch,wzh,jbyy,bssj,b.dwmc,c.kcwz from (select "
       "kd,zkzh,bmh,xm,sfzh,JBYYDM,kch,wzh,JBYY,bssj from (select kd,jb,zkzh,bmh,xm,sfzh,kch,wzh from v_ksxx where "
       "kd=:DM and blcjzl<>'1') a left join Tc_JBYY b on a.jb=b.jbyydm where kch=:KCH) a left join t_scbjg b on "
-      "a.kd=b.dm2 left join t_bskcsy c on a.kd=c.kddm and a.kch=c.bskch where kddm+bskch not in (select "
+      "a.kd=b.dm2 left join t_bskcsy c on a.kd=c.kddm and a.kch=c.bskch where a.kd+a.kch not in (select "
       "kddm+bskch from t_bshhkc) union select kd,zkzh,bmh,xm,sfzh,jbyydm,c.hhkch kch,wzh,jbyy,(select max(bssj) "
       "from  (select * from v_ksxx where kd=:DM3) a left join Tc_JBYY b on a.jb=b.jbyydm  where kch in (select "
       "bskch from t_bshhkc where kddm=:DM4 and hhkch=:KCH2 ) group by kd),b.dwmc,c.kcwz from (select "
       "kd,zkzh,bmh,xm,sfzh,JBYYDM,kch,wzh,JBYY,bssj from (select kd,jb,zkzh,bmh,xm,sfzh,kch,wzh from v_ksxx where "
       "kd=:DM1 and blcjzl<>'1') a left join Tc_JBYY b on a.jb=b.jbyydm where kch in (select bskch from t_bshhkc "
       "where kddm=:DM2 and hhkch=:KCH1 )) a left join t_scbjg b on a.kd=b.dm2  join (select a.*,b.kcwz from "
-      "t_bshhkc a left join t_bskcsy b on a.hhkch=b.bskch) c on a.kd=c.kddm and a.kch=c.bskch) a order by zkzh";
+      "t_bshhkc a left join t_bskcsy b on a.hhkch=b.bskch and a.kddm=b.kddm) c on a.kd=c.kddm and a.kch=c.bskch) a "
+      "order by zkzh";
   return query;
 }
 
-std::string MergedRoomQuery(const std::string& kch) {
-  return "select * from t_bshhkc where hhkch ='" + ReplaceAll(kch, "'", "''") + "'";
+std::string MergedRoomQuery(const std::string& kch, const std::string& kddm) {
+  return "select * from t_bshhkc where hhkch ='" + ReplaceAll(kch, "'", "''") + "' and kddm='" +
+         ReplaceAll(kddm, "'", "''") + "'";
 }
 
 void CollectCandidates(DataSet& List_Set, DataSet& Report_Set, DataSet& Temp_Set,
@@ -43,7 +45,8 @@ void CollectCandidates(DataSet& List_Set, DataSet& Report_Set, DataSet& Temp_Set
     Report_Set.Open();
 
     Temp_Set.Close();
-    Temp_Set.SetCommandText(MergedRoomQuery(Report_Set.IsEmpty() ? std::string() : Report_Set.FieldByName("kch").AsString()));
+    Temp_Set.SetCommandText(
+        MergedRoomQuery(Report_Set.IsEmpty() ? std::string() : Report_Set.FieldByName("kch").AsString(), centre));
     Temp_Set.Open();
     std::string merged;  // ",14,15"
     for (Temp_Set.First(); !Temp_Set.Eof(); Temp_Set.Next())

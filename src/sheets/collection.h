@@ -11,12 +11,17 @@ class DataSet;
 class TMemTable;
 
 // The candidate query of one room (parameters DM, DM1 … DM4 the test-centre
-// code, KCH, KCH1, KCH2 the room number).
+// code, KCH, KCH1, KCH2 the room number). Both halves keep to the room's own
+// test centre: the first leaves out the rooms t_bshhkc lists by the
+// candidates' own centre and room (a room without a t_bskcsy row still
+// prints, with an empty location), the second takes the host room's
+// location from the host's own centre.
 const std::string& CandidateQuery();
 
-// The query of the rooms merged into a host room: kch in single quotes
-// (quotes inside doubled) after "hhkch =".
-std::string MergedRoomQuery(const std::string& kch);
+// The query of the rooms merged into a host room of one test centre: kch
+// and kddm in single quotes (quotes inside doubled). Room numbers repeat
+// across test centres, so the centre is part of the question.
+std::string MergedRoomQuery(const std::string& kch, const std::string& kddm);
 
 // Walks List_Set from record firstRecord() to record lastRecord() (both read
 // as decimal integers; lastRecord is read again before every room) and

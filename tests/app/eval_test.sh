@@ -25,6 +25,15 @@ expect "boolean${tab}True" "$("$talven" eval "FIELDISNULL('Data1.xm')")" "a fiel
 expect "a2
 汉字b" "$("$talven" eval --memo "$(printf 'a[1+1]\n[COPY(%s, 1, 4)]b' "'汉字x'")")" "memo expansion"
 
+expect "text${tab}0123 0 0.5" "$("$talven" eval --var a=0123 --var b=0 --var c=0.5 "a + ' ' + str(b) + ' ' + str(c)")" "a leading zero keeps a text"
+expect "integer${tab}756" "$("$talven" eval '[PAGE1.Width]')" "the page has the printer's A4 paper"
+expect "a
+b" "$("$talven" eval --memo 'a[CRLF]b')" "a line break from a value"
+expect "x
+
+
+y" "$("$talven" eval --memo "$(printf 'x\n[CRLF + CRLF]\ny')")" "a value of two line breaks"
+
 err=$("$talven" eval 'nothing' 2>&1 >/dev/null)
 code=$?
 expect "1" "$code" "exit code of an error"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # talven report run: a template prepared over counted rows and over the rows
 # of a query is written as a prepared report; an error in a bracket prints
-# the composed error text and exits 1.
+# the composed error text and exits 1; a PDF file takes the pages.
 set -euo pipefail
 talven="$1"
 work="$(mktemp -d)"
@@ -32,6 +32,11 @@ JSON
 test "$(pages "$work/list.frp")" -eq 4
 grep -qa "$(printf '\xc7\xa9\xb5\xbd\xb1\xed')" "$work/list.frp"    # 签到表 in GBK
 grep -qa "$(printf '\xb5\xda100\xd0\xd0')" "$work/list.frp"          # 第100行
+# The same pages as a PDF file.
+QT_QPA_PLATFORM=offscreen "$talven" report run "$work/list.frf" --rows 100 --var title=签到表 --quiet \
+  --out "$work/list.pdf" 2>/dev/null
+pdfinfo "$work/list.pdf" | grep -q 'Pages: *4'
+pdftotext -enc UTF-8 "$work/list.pdf" - | grep -q '第100行'
 
 python3 - "$work/rooms.db" <<'PY'
 import sqlite3, sys

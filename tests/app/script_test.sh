@@ -48,6 +48,14 @@ s=汉字甲
 t=1" "$out" "values as a memo prints them, in UTF-8"
 expect "progress: 第 汉字甲" "$(cat "$dir/err")" "progress text"
 
+printf 'begin i := 0; while 1 = 1 do i := i + 1 end' > "$dir/forever.txt"
+err=$("$talven" script run --max-steps 1000 "$dir/forever.txt" 2>&1 >/dev/null)
+expect "1" "$?" "exit code of a run stopped at its bound"
+expect "talven script: Script stopped after 1000 steps (--max-steps N allows more, 0 any number)" "$err" "the bound's message"
+expect "i=3" "$("$talven" script run --max-steps 11 "$dir/loop.txt")" "a run of exactly its bound (eleven code lines)"
+"$talven" script run --max-steps x "$dir/loop.txt" >/dev/null 2>&1
+expect "2" "$?" "exit code of a bad bound"
+
 "$talven" script >/dev/null 2>&1
 expect "2" "$?" "exit code without check or run"
 "$talven" script run >/dev/null 2>&1

@@ -90,7 +90,7 @@ TEST(HostConnection, BothRoutesAnswerEveryQueryOfTheModuleWithTheSameRows) {
       {test::RoomListQuery(1), {{"DM", centre.substr(0, 2)}}},
       {test::RoomListQuery(2), {{"DM", city}}},
       {test::RoomListQuery(3), {{"DM", centre}}},
-      {test::MergedRoomQuery(""), {}},
+      {test::MergedRoomQuery("", centre), {}},
   };
   // The candidate and merged-room queries for every room of the first
   // centre: ordinary rooms, the host room, the empty room, the room of an
@@ -105,7 +105,7 @@ TEST(HostConnection, BothRoutesAnswerEveryQueryOfTheModuleWithTheSameRows) {
     for (const char* name : {"DM", "DM1", "DM2", "DM3", "DM4"}) params.emplace_back(name, centre);
     for (const char* name : {"KCH", "KCH1", "KCH2"}) params.emplace_back(name, room);
     queries.push_back({test::kCandidateQuery, params});
-    queries.push_back({test::MergedRoomQuery(room), {}});
+    queries.push_back({test::MergedRoomQuery(room, centre), {}});
     withCandidates += Take(*sqlite, test::kCandidateQuery, params).cells.empty() ? 0 : 1;
   }
   EXPECT_EQ(withCandidates, rooms.cells.size() / width - 1);  // all but the empty room
@@ -122,6 +122,39 @@ TEST(HostConnection, BothRoutesAnswerEveryQueryOfTheModuleWithTheSameRows) {
     ASSERT_EQ(a.cells.size(), b.cells.size());
     for (std::size_t i = 0; i < a.cells.size(); ++i)
       EXPECT_EQ(a.cells[i], b.cells[i]) << GbkToUtf8(a.cells[i].AsText()) << " / " << GbkToUtf8(b.cells[i].AsText());
+  }
+}
+
+// Texts compare as SQL Server compares them, ignoring trailing blanks, on
+// both routes: in a where clause, an "in" and joins, also joins that SQLite
+// would run through a Bloom filter (an automatic index; an index of a table
+// with statistics), which would compare the padded bytes.
+TEST(HostConnection, TextComparisonsIgnoreTrailingBlanksOnBothRoutes) {
+  TempDir dir;
+  const std::string db = dir.File("padded.db");
+  test::MakeDatabase(db, R"sql(
+create table rooms (code varchar(8) collate rtrim primary key, place text);
+create table seats (code varchar(8), n int);
+create table plain (code varchar(8), place text);
+create table numbers (value int);
+insert into numbers with recursive n(v) as (select 1 union all select v + 1 from n where v < 20000) select v from n;
+insert into rooms select '14' || value || '   ', 'room ' || value from numbers where value <= 300;
+insert into plain select '14' || value || '  ', 'room ' || value from numbers where value <= 300;
+insert into seats select '14' || (value % 200 + 1), value from numbers;
+analyze;
+)sql");
+  for (const std::string& url : {test::SqliteUrl(db), test::OdbcUrl(db)}) {
+    SCOPED_TRACE(url);
+    auto c = HostConnection::Open(url);
+    EXPECT_EQ(c->Run("select count(*) from plain where code = ?", {Variant("141")}).At(0, 0), Variant(std::int64_t{1}));
+    EXPECT_EQ(c->Run("select count(*) from plain where code in ('141', '142 ') and code <> '141'").At(0, 0),
+              Variant(std::int64_t{1}));
+    // An automatic index over a column without collation, and a Bloom filter
+    // over the index of a table with statistics.
+    EXPECT_EQ(c->Run("select count(*) from seats s join plain p on s.code = p.code").At(0, 0),
+              Variant(std::int64_t{20000}));
+    EXPECT_EQ(c->Run("select count(*) from seats s, rooms r where s.code = r.code and r.place like 'room%'").At(0, 0),
+              Variant(std::int64_t{20000}));
   }
 }
 

@@ -1,7 +1,11 @@
 #include "data/paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -81,6 +85,44 @@ TEST(Paths, AnIniFileThatCannotBeWrittenFailsWithItsFullName) {
   ExeDirScope scope(dir.path());
   std::filesystem::create_directory(dir.File("qelvane.ini"));
   EXPECT_THROW(GetPhotoPath(), Error);
+}
+
+// The test folders go with the process that made them however it ends,
+// and never with a child that merely inherited them.
+TEST(TempDirs, GoWithTheirProcessHoweverItEnds) {
+  for (int way = 0; way < 3; ++way) {
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      TempDir dir;
+      std::filesystem::create_directories(dir.File("sub/deeper"));
+      std::ofstream(dir.File("sub/deeper/file")) << "x";
+      (void)!::write(pipe[1], dir.path().c_str(), dir.path().size());
+      ::close(pipe[1]);
+      if (way == 0) std::abort();           // a failed check, an uncaught exception
+      if (way == 1) std::exit(3);           // exit without unwinding
+      ::raise(SIGTERM);                     // a test runner's kill
+      ::_exit(0);
+    }
+    ::close(pipe[1]);
+    char path[4096] = {};
+    const ssize_t n = ::read(pipe[0], path, sizeof path - 1);
+    ::close(pipe[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_GT(n, 0) << way;
+    EXPECT_FALSE(std::filesystem::exists(path)) << "way " << way << ": " << path;
+  }
+
+  TempDir mine;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) std::exit(0);  // runs the exit handlers in the child
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(std::filesystem::is_directory(mine.path()));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "base/text.h"
 #include "base/ui.h"
 #include "data/host_connection.h"
-#include "fake_view.h"
+#include "window_fixture.h"
 #include "host/module_state.h"
 #include "rooms/filter_dialog_model.h"
 #include "rooms/room_list.h"
@@ -18,38 +18,7 @@
 namespace talven {
 namespace {
 
-using test::FakeView;
-
-// A window over the exam fixture (changed by extraSql), its start-up run.
-struct Window {
-  explicit Window(std::string_view extraSql = {}, bool start = true) {
-    Module() = ModuleState{};
-    test::MakeExamFixture(dir.File("exam.db"), extraSql);
-    connection = HostConnection::Open(test::SqliteUrl(dir.File("exam.db")));
-    logic = std::make_unique<TMainWindowLogic>(connection.get(), view);
-    view.logic = logic.get();
-    if (start) logic->FormShow();
-  }
-  std::string Status1() const { return GbkToUtf8(view.status1); }
-  std::string Selected() const { return logic->SelectedNode() ? GbkToUtf8(logic->SelectedNode()->text) : ""; }
-  const OrgNode* Node(std::string_view utf8Text) const {
-    for (const OrgNode* n : logic->Tree.InTreeOrder())
-      if (n->text == Utf8ToGbk(utf8Text)) return n;
-    return nullptr;
-  }
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> texts;
-    for (const auto& b : ui.boxes) texts.push_back(GbkToUtf8(b.text));
-    return texts;
-  }
-
-  RecordingUi ui;
-  UiScope scope{ui};
-  test::TempDir dir;
-  std::unique_ptr<HostConnection> connection;
-  FakeView view;
-  std::unique_ptr<TMainWindowLogic> logic;
-};
+using test::Window;
 
 TEST(MainWindow, StartUpSelectsTheInstallationsOwnUnit) {
   Window w;

@@ -17,10 +17,17 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <memory>
 
 #include "base/text.h"
 #include "base/ui.h"
+#include "data/paths.h"
+#include "report/engine/progress.h"
+#include "report/pages/prepared_pages.h"
+#include "report/pages/report_actions.h"
+#include "report/preview/preview_form.h"
+#include "sheets/sheet_templates.h"
 #include "data/host_connection.h"
 #include "host/module_state.h"
 #include "host/room_grid.h"
@@ -183,6 +190,39 @@ TEST(QtUi, BoxesSpeakChineseAndMaskPasswords) {
   });
   EXPECT_EQ(ui.MessageBox("q", "c", MB_YESNO | MB_ICONQUESTION), IDNO);
   EXPECT_EQ(yes, QString::fromUtf8("是(&Y)"));
+}
+
+// 打印 in the window ends in the preview of the prepared sheets, whose save
+// dialog offers the workbook export of the window's frOLEExcelExport1.
+// Needs the CJK fonts.
+TEST(TalvenForm, PrintingOpensThePreview) {
+  App();
+  test::TempDir dir;
+  SetHostExeDir(Utf8ToGbk(dir.path()));
+  WriteSheetTemplates(Utf8ToGbk(dir.path()));
+  Shown w;
+  w.form->Edit2->setText("1");
+  w.form->Edit3->setText("3");
+  int pages = -1;
+  std::vector<std::string> filters;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* preview = dynamic_cast<TfrPreviewForm*>(top);
+      if (preview == nullptr || !preview->isVisible()) continue;
+      pages = preview->Pages() ? preview->Pages()->PageCount() : 0;
+      for (const TfrExportFilterEntry& e : ReportActions().ExportFilters()) filters.push_back(e.Description);
+      preview->close();
+    }
+  });
+  poll.start(20);
+  w.form->BitBtn9->click();
+  poll.stop();
+  SetHostExeDir({});
+  EXPECT_TRUE(w.ui.boxes.empty());
+  EXPECT_EQ(pages, 3);
+  EXPECT_NE(std::find(filters.begin(), filters.end(), "Excel file (*.xlsx)"), filters.end());
+  EXPECT_EQ(PreparedPagesOf(w.form->Logic().Report.frReport1).PageCount(), 0);  // they went with the preview
 }
 
 }  // namespace

@@ -18,12 +18,13 @@ namespace {
 // The room list of centre 110101 as the window lists it, and the two
 // queries of the collection.
 struct Collection {
-  explicit Collection(std::string_view extraSql = {}) {
-    test::MakeExamFixture(dir.File("exam.db"), extraSql);
-    connection = HostConnection::Open(test::SqliteUrl(dir.File("exam.db")));
+  explicit Collection(std::string_view extraSql = {}, demo::TextCollation collation = demo::TextCollation::Rtrim,
+                      std::string (*url)(const std::string&) = test::SqliteUrl, const std::string& centre = "110101") {
+    test::MakeExamFixture(dir.File("exam.db"), extraSql, collation);
+    connection = HostConnection::Open(url(dir.File("exam.db")));
     for (DataSet* d : {&list, &report, &temp}) d->SetConnection(connection.get());
-    list.SetCommandText(
-        "select kddm 考点代码, bskch 笔试考场号 from v_bskc where kddm='110101' order by bskch"_gbk);
+    list.SetCommandText("select kddm 考点代码, bskch 笔试考场号 from v_bskc where kddm='"_gbk + centre +
+                        "' order by bskch"_gbk);
     list.Open();
   }
   // Collects with the range texts; the last one may change during the walk.
@@ -124,10 +125,90 @@ TEST(Collection, FailuresKeepWhatWasCollected) {
   EXPECT_NE(ErrorOf([&] { c.Run("1", "1"); }), "(no error)");
 }
 
+// Room numbers repeat across test centres: 320101 has a room 14002 of its
+// own, with a location of its own, while 14002 is a host room in 110101.
+constexpr std::string_view kSharedHostNumber =
+    "insert into t_bskc values ('320101','14002',2,'B3',30);"
+    "insert into t_bskcsy values ('320101','14002','南楼3');"
+    "insert into t_ksxx values ('320101140201','B1','甲','1','1990-01-01','1','320101','14','14002',1,'0'),"
+    "('320101140202','B2','乙','1','1990-01-01','2','320101','14','14002',2,'0');";
+
+TEST(Collection, AHostRoomKeepsToItsOwnCentre) {
+  Collection host(kSharedHostNumber);
+  host.Run("2", "2");
+  EXPECT_EQ(host.Column("zkzh"), (std::vector<std::string>{"110101140300", "110101140301", "110101150100",
+                                                           "110101150101", "110101150102"}));
+  EXPECT_EQ(host.Column("kcwz"), std::vector<std::string>(5, "一号楼102"));
+  EXPECT_EQ(host.Column("rs"), std::vector<std::string>(5, "5"));
+
+  // The other centre's 14002 is an ordinary room: its own level-language,
+  // not the host's merged codes.
+  Collection other(kSharedHostNumber, demo::TextCollation::Rtrim, test::SqliteUrl, "320101");
+  other.Run("2", "2");
+  EXPECT_EQ(other.Column("kch"), std::vector<std::string>(2, "14002"));
+  EXPECT_EQ(other.Column("jbyy"), std::vector<std::string>(2, "二级C语言"));
+  EXPECT_EQ(other.Column("kcwz"), std::vector<std::string>(2, "南楼3"));
+}
+
+TEST(Collection, ARoomWithoutALocationRowPrintsItsCandidates) {
+  Collection c("delete from t_bskcsy where kddm='110101' and bskch in ('14001','14002');");
+  c.Run("1", "2");
+  ASSERT_EQ(c.table.RecordCount(), 28 + 5);
+  EXPECT_EQ(c.Column("kcwz"), std::vector<std::string>(28 + 5, ""));
+}
+
+// Exam databases pad codes with blanks in some tables and not in others
+// (SQL Server's char columns), and SQL Server compares them ignoring the
+// blanks. On a database that declares no collation, through either route,
+// the window lists the same rooms and the collection collects the same
+// candidates as when nothing is padded.
+TEST(Collection, CodesPaddedInSomeTablesCollectAsIfNoneWere) {
+  const char* padding = R"sql(
+update t_ksxx set kd = kd || '  ', kch = kch || '   ';
+update t_bshhkc set kddm = kddm || ' ', bskch = bskch || '  ', hhkch = hhkch || '   ';
+update t_bskcsy set kddm = kddm || ' ';
+update Tc_jbyy set jbyydm = jbyydm || ' ';
+update t_scbjg set dm2 = dm2 || '  ' where jb = 3;
+)sql";
+  const auto rows = [](Collection& c) {
+    std::vector<std::string> out;
+    for (c.table.First(); !c.table.Eof(); c.table.Next()) {
+      std::string row;
+      for (const char* f : {"dwmc", "zkzh", "xm", "sfzh", "jbyy", "jbyydm", "BMH", "wzh", "kcwz", "bssj", "kch", "rs"})
+        row += GbkToUtf8(c.table.FieldByName(f).AsString()) + "|";
+      out.push_back(row);
+    }
+    return out;
+  };
+  const auto roomList = [](Collection& c) {
+    DataSet rooms(c.connection.get());
+    rooms.SetCommandText(test::RoomListQuery(3));
+    rooms.SetParam("DM", Variant("110101"));
+    rooms.Open();
+    std::vector<std::string> out;
+    for (; !rooms.Eof(); rooms.Next())
+      out.push_back(GbkToUtf8(rooms.Fields(1).AsString() + "|" + Trim(rooms.Fields(2).AsString()) + "|" +
+                              rooms.Fields(5).AsString()));
+    return out;
+  };
+  for (auto url : {test::SqliteUrl, test::OdbcUrl}) {
+    SCOPED_TRACE(url("exam.db"));
+    Collection plain({}, demo::TextCollation::Binary, url), padded(padding, demo::TextCollation::Binary, url);
+    EXPECT_EQ(roomList(padded), roomList(plain));
+    EXPECT_EQ(roomList(padded).front(), "一中|14001|二级C语言");
+    plain.Run("1", "99");
+    padded.Run("1", "99");
+    EXPECT_EQ(padded.table.RecordCount(), 38);
+    EXPECT_EQ(rows(padded), rows(plain));
+    EXPECT_EQ(padded.Column("kcwz")[28], "一号楼102");  // the host room: 14003 and 15001 merged into 14002
+    EXPECT_EQ(padded.Column("jbyy")[28], "14,15");
+  }
+}
+
 TEST(Collection, QueryTexts) {
   EXPECT_EQ(CandidateQuery(), test::kCandidateQuery);
-  EXPECT_EQ(MergedRoomQuery(""), "select * from t_bshhkc where hhkch =''");
-  EXPECT_EQ(MergedRoomQuery("14'2"), "select * from t_bshhkc where hhkch ='14''2'");
+  EXPECT_EQ(MergedRoomQuery("", "110101"), "select * from t_bshhkc where hhkch ='' and kddm='110101'");
+  EXPECT_EQ(MergedRoomQuery("14'2", "11'01"), "select * from t_bshhkc where hhkch ='14''2' and kddm='11''01'");
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ std::string Candidates(const std::string& kd, const std::string& jb, const std::
 
 }  // namespace
 
-void MakeExamFixture(const std::string& path, std::string_view extraSql) {
-  std::string sql = demo::ExamSchemaSql();
+void MakeExamFixture(const std::string& path, std::string_view extraSql, demo::TextCollation collation) {
+  std::string sql = demo::ExamSchemaSql(collation);
   sql += R"sql(
 insert into t_version values ('3.00');
 insert into t_setting values ('jb','3'),('dm','110101'),('kc','202503'),('date','2008-04-19'),

@@ -16,10 +16,15 @@
 #include <string>
 #include <string_view>
 
+#include "data/demo/demo_db.h"
+
 namespace talven::test {
 
 // Writes the database to path; extraSql (UTF-8) runs afterwards, to change
 // a case ("update t_setting set ParamValue='1' where ParamName='BSKCQD'").
-void MakeExamFixture(const std::string& path, std::string_view extraSql = {});
+// With TextCollation::Binary its text columns compare byte for byte, as in
+// an exam database that declares no collation.
+void MakeExamFixture(const std::string& path, std::string_view extraSql = {},
+                     demo::TextCollation collation = demo::TextCollation::Rtrim);
 
 }  // namespace talven::test

@@ -11,8 +11,11 @@
 
 namespace talven::test {
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes. path() is UTF-8 and ends without "/".
+// A fresh folder "talven-test-XXXXXX" under the system's temporary folder,
+// removed with all it holds when the object goes, and also when the process
+// ends without unwinding (exit, abort, a crash, SIGTERM). Only the process
+// that made it removes it: a forked child that exits leaves it alone.
+// path() is UTF-8 and ends without "/".
 class TempDir {
  public:
   TempDir();
@@ -24,6 +27,8 @@ class TempDir {
 
  private:
   std::string path_;
+  int owner_ = 0;  // the process id of its maker
+  int slot_ = -1;  // its place in the list of folders removed at the end
 };
 
 // Creates the database file at path (UTF-8) and runs the script (UTF-8) in it.

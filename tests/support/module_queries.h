@@ -35,22 +35,20 @@ inline const std::string kCandidateQuery =
     "select * from (select kd,zkzh,bmh,xm,sfzh,jbyydm,kch,wzh,jbyy,bssj,b.dwmc,c.kcwz from (select kd,zkzh,bmh,xm,"
     "sfzh,JBYYDM,kch,wzh,JBYY,bssj from (select kd,jb,zkzh,bmh,xm,sfzh,kch,wzh from v_ksxx where kd=:DM and "
     "blcjzl<>'1') a left join Tc_JBYY b on a.jb=b.jbyydm where kch=:KCH) a left join t_scbjg b on a.kd=b.dm2 left "
-    "join t_bskcsy c on a.kd=c.kddm and a.kch=c.bskch where kddm+bskch not in (select kddm+bskch from t_bshhkc) "
+    "join t_bskcsy c on a.kd=c.kddm and a.kch=c.bskch where a.kd+a.kch not in (select kddm+bskch from t_bshhkc) "
     "union select kd,zkzh,bmh,xm,sfzh,jbyydm,c.hhkch kch,wzh,jbyy,(select max(bssj) from  (select * from v_ksxx "
     "where kd=:DM3) a left join Tc_JBYY b on a.jb=b.jbyydm  where kch in (select bskch from t_bshhkc where "
     "kddm=:DM4 and hhkch=:KCH2 ) group by kd),b.dwmc,c.kcwz from (select kd,zkzh,bmh,xm,sfzh,JBYYDM,kch,wzh,JBYY,"
     "bssj from (select kd,jb,zkzh,bmh,xm,sfzh,kch,wzh from v_ksxx where kd=:DM1 and blcjzl<>'1') a left join "
     "Tc_JBYY b on a.jb=b.jbyydm where kch in (select bskch from t_bshhkc where kddm=:DM2 and hhkch=:KCH1 )) a left "
     "join t_scbjg b on a.kd=b.dm2  join (select a.*,b.kcwz from t_bshhkc a left join t_bskcsy b on "
-    "a.hhkch=b.bskch) c on a.kd=c.kddm and a.kch=c.bskch) a order by zkzh";
+    "a.hhkch=b.bskch and a.kddm=b.kddm) c on a.kd=c.kddm and a.kch=c.bskch) a order by zkzh";
 
-// The merged-room query for a room number (quotes doubled, as the module
-// builds it).
-inline std::string MergedRoomQuery(const std::string& room) {
-  std::string sql = "select * from t_bshhkc where hhkch ='";
-  sql += ReplaceAll(room, "'", "''");
-  sql += '\'';
-  return sql;
+// The merged-room query for a room number of a test centre (quotes
+// doubled, as the module builds it).
+inline std::string MergedRoomQuery(const std::string& room, const std::string& centre) {
+  return "select * from t_bshhkc where hhkch ='" + ReplaceAll(room, "'", "''") + "' and kddm='" +
+         ReplaceAll(centre, "'", "''") + "'";
 }
 
 }  // namespace talven::test

@@ -148,40 +148,54 @@ class Insert {
 // The schema in the types a SQL Server exam database declares: codes and
 // names in (plain) character columns, counts and seats as integers, the
 // exam duration as a float. Views where the host's database has views.
+// The candidates' centre and room and the merged rooms are char columns,
+// whose values SQL Server pads with blanks to their width, as it does in
+// real exam databases; the other tables hold the same codes unpadded.
+// "$T" stands where a text column's collation goes.
 constexpr const char kSchema[] = R"sql(
-create table t_version (dbversion varchar(10));
-create table t_setting (ParamName varchar(20) not null primary key, ParamValue varchar(200));
+create table t_version (dbversion varchar(10)$T);
+create table t_setting (ParamName varchar(20)$T not null primary key, ParamValue varchar(200)$T);
 create table t_scbjg (
-  dm varchar(6) not null, jb int not null, dwmc varchar(60), dm2 varchar(6), szds varchar(4),
+  dm varchar(6)$T not null, jb int not null, dwmc varchar(60)$T, dm2 varchar(6)$T, szds varchar(4)$T,
   primary key (jb, dm));
 create index ix_scbjg_dm2 on t_scbjg (dm2);
 create index ix_scbjg_szds on t_scbjg (szds);
 create view v_ssjg as select dm, dwmc from t_scbjg where jb = 1;
 create view v_dsjg as select dm, dwmc from t_scbjg where jb = 2;
 create view v_kdjg as select dm, dwmc, szds from t_scbjg where jb = 3;
-create table Tc_jbyy (jbyydm varchar(2) not null primary key, jbyy varchar(40), bssj float);
+create table Tc_jbyy (jbyydm varchar(2)$T not null primary key, jbyy varchar(40)$T, bssj float);
 create table t_bskc (
-  kddm varchar(6) not null, bskch varchar(8) not null, ksrs int not null, mbh varchar(4), zws int,
+  kddm varchar(6)$T not null, bskch varchar(8)$T not null, ksrs int not null, mbh varchar(4)$T, zws int,
   primary key (kddm, bskch));
-create table t_bskcsy (kddm varchar(6) not null, bskch varchar(8) not null, kcwz varchar(60),
+create table t_bskcsy (kddm varchar(6)$T not null, bskch varchar(8)$T not null, kcwz varchar(60)$T,
   primary key (kddm, bskch));
 create index ix_bskcsy_bskch on t_bskcsy (bskch);
-create table t_bshhkc (kddm varchar(6) not null, bskch varchar(8) not null, hhkch varchar(8) not null,
+create table t_bshhkc (kddm varchar(6)$T not null, bskch char(8)$T not null, hhkch char(8)$T not null,
   primary key (kddm, bskch));
 create index ix_bshhkc_hhkch on t_bshhkc (hhkch);
 create view v_bskc as
   select r.kddm, r.bskch, r.ksrs, r.mbh, r.zws from t_bskc r
-  where not exists (select 1 from t_bshhkc h where h.kddm = r.kddm and h.bskch = r.bskch);
+  where not exists (select 1 from t_bshhkc h where h.kddm = r.kddm collate rtrim and h.bskch = r.bskch collate rtrim);
 create table t_ksxx (
-  zkzh varchar(16) not null primary key, bmh varchar(16), xm varchar(20), xb char(1), csrq varchar(10),
-  sfzh varchar(18), kd varchar(6) not null, jb varchar(2), kch varchar(8), wzh int, blcjzl char(1) not null);
+  zkzh varchar(16)$T not null primary key, bmh varchar(16)$T, xm varchar(20)$T, xb char(1)$T, csrq varchar(10)$T,
+  sfzh varchar(18)$T, kd char(6)$T not null, jb varchar(2)$T, kch char(8)$T, wzh int, blcjzl char(1)$T not null);
 create index ix_ksxx_kd_kch on t_ksxx (kd, kch);
 create view v_ksxx as select kd, jb, zkzh, bmh, xm, xb, csrq, sfzh, kch, wzh, blcjzl from t_ksxx;
 )sql";
 
+// The char(n) columns above, padded to their width as SQL Server stores them.
+constexpr int kCentreWidth = 6;  // t_ksxx.kd
+constexpr int kRoomWidth = 8;    // t_ksxx.kch, t_bshhkc.bskch and hhkch
+
+std::string PadTo(const std::string& code, int width) {
+  return code.size() >= static_cast<std::size_t>(width) ? code : code + std::string(width - code.size(), ' ');
+}
+
 }  // namespace
 
-const char* ExamSchemaSql() { return kSchema; }
+std::string ExamSchemaSql(TextCollation collation) {
+  return ReplaceAll(kSchema, "$T", collation == TextCollation::Rtrim ? " collate rtrim" : "");
+}
 
 namespace {
 
@@ -249,7 +263,7 @@ class Generator {
 
   void WriteDatabase(Database& db) {
     db.Exec("pragma journal_mode = off; pragma synchronous = off;");
-    db.Exec(kSchema);
+    db.Exec(ExamSchemaSql(o_.collation).c_str());
     db.Exec("begin");
     Insert version(db, "insert into t_version values (?)");
     version.Row({o_.schema == 1 ? "2.00" : "3.00"});
@@ -317,7 +331,8 @@ class Generator {
           }
           for (const RoomPlan& room : plan)
             if (room.hostIndex >= 0) {
-              merged.Row({centre, room.number, plan[static_cast<std::size_t>(room.hostIndex)].number});
+              merged.Row({centre, PadTo(room.number, kRoomWidth),
+                          PadTo(plan[static_cast<std::size_t>(room.hostIndex)].number, kRoomWidth)});
               ++summary_.mergedRooms;
             }
         }
@@ -396,7 +411,7 @@ class Generator {
     const std::string bornText = Padded(birth.year, 4) + "-" + Padded(birth.month, 2) + "-" + Padded(birth.day, 2);
     const char* left = random_.Below(50) == 0 ? "1" : "0";
     insert.Row({ticket, std::string(province.code) + "25" + Padded(registration, 7), name, male ? "1" : "2", bornText,
-                id, centre, room.code, room.number, seat, left});
+                id, PadTo(centre, kCentreWidth), room.code, PadTo(room.number, kRoomWidth), seat, left});
     tickets_.push_back(ticket);
     ++summary_.candidates;
   }

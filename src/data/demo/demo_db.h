@@ -13,6 +13,12 @@ namespace talven::demo {
 inline constexpr const char kDemoDatabaseName[] = "exam.db";
 inline constexpr const char kDemoPhotoSubfolder[] = "202503";  // the "kc" setting
 
+// How the text columns of the exam database compare: ignoring trailing
+// blanks (the RTRIM collation, as SQL Server compares char and varchar, and
+// what the demo writes), or byte for byte (SQLite's default, as in an exam
+// database converted without collations).
+enum class TextCollation { Rtrim, Binary };
+
 struct DemoOptions {
   std::string outDir;  // UTF-8; created when missing
   std::uint64_t seed = 1;
@@ -22,6 +28,7 @@ struct DemoOptions {
   int candidatesPerRoom = 30;
   int schema = 2;  // 2: dbversion 3.00, 6-character centre codes; 1: 2.00, 4 characters
   bool photos = true;
+  TextCollation collation = TextCollation::Rtrim;
 };
 
 struct DemoSummary {
@@ -35,8 +42,9 @@ struct DemoSummary {
 };
 
 // The SQL that creates every table, view and index of the exam database, in
-// the column types the host's database declares (SQLite's dialect).
-const char* ExamSchemaSql();
+// the column types the host's database declares (SQLite's dialect). The
+// views compare their codes ignoring trailing blanks either way.
+std::string ExamSchemaSql(TextCollation collation = TextCollation::Rtrim);
 
 // Writes the installation; fails with Error on bad options or a file that
 // cannot be written. The database is written beside its final name and takes

@@ -77,7 +77,9 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::string ApplyDisplayFormat(const Variant& value, std::int32_t code, std::string_view customText) {
-  if (value.IsEmpty() || (value.IsText() && Trim(value.textValue()).empty())) return {};
+  // A text of blanks prints as nothing; line breaks are printed (a memo
+  // value "[CRLF]" starts a new line).
+  if (value.IsEmpty() || (value.IsText() && value.textValue().find_first_not_of(' ') == std::string::npos)) return {};
   const int category = FormatCategory(code);
   if (category > fmtBoolean) return {};
   try {

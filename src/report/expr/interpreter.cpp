@@ -24,6 +24,11 @@ void TInterpretator::CallScriptFunction(const std::string& name, const std::stri
   if (const auto& callback = EngineParser().OnFunction) callback(name, p1, p2, p3, result);
 }
 
+bool TInterpretator::ScriptCancelled() {
+  TfrResolver* resolver = ActiveResolver();
+  return resolver != nullptr && resolver->Scope().ScriptCancelled();
+}
+
 TInterpretator& EngineInterpreter() {
   static TInterpretator interpreter;
   return interpreter;

@@ -30,6 +30,9 @@ class TInterpretator : public TfrInterpretator {
   void SetScriptValue(const std::string& name, const Variant& value) override;
   void CallScriptFunction(const std::string& name, const std::string& p1, const std::string& p2,
                           const std::string& p3, Variant& result) override;
+  // The bound scope's ScriptCancelled (over a report: pending window events
+  // run, then the report's Cancelled flag); never without one.
+  bool ScriptCancelled() override;
 };
 
 // The engine's interpreter, created on first use.

@@ -349,6 +349,11 @@ void TfrReportScope::SetCurY(std::int32_t y) {
 
 void TfrReportScope::ShowProgressText(const std::string& text) { CurrentUi().ShowProgressText(text); }
 
+bool TfrReportScope::ScriptCancelled() {
+  if (ReportHooks().ProcessMessages) ReportHooks().ProcessMessages();
+  return report_.Cancelled;
+}
+
 bool TfrReportScope::SetPropertyValue(const std::string& name, const Variant& value) {
   const TfrNamedMember member = FindNamedProperty(name);
   if (member.Object == nullptr) return false;

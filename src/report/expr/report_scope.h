@@ -40,6 +40,10 @@ struct TfrReportHooks {
   // The width a memo's text needs, given its expanded lines (CALCWIDTH);
   // text layout installs it. Empty: the memo's Width.
   std::function<int(TfrMemoView& memo, const TfrStrings& lines)> MemoWidth;
+  // Lets pending window events run while a script works, so that the
+  // progress window's cancel button is noticed; the band engine installs
+  // it. Empty: nothing runs (headless).
+  std::function<void()> ProcessMessages;
 };
 TfrReportHooks& ReportHooks();
 
@@ -121,6 +125,9 @@ class TfrReportScope : public TfrResolveScope {
   void SetCurY(std::int32_t y) override;
   void ShowProgressText(const std::string& text) override;
   bool SetPropertyValue(const std::string& name, const Variant& value) override;
+  // Pending window events run (ReportHooks().ProcessMessages), then the
+  // report's Cancelled flag answers.
+  bool ScriptCancelled() override;
 
  private:
   // The object before the first point of a name: the PAGEn page, or the

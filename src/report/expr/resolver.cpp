@@ -150,6 +150,7 @@ void TfrResolveScope::SetModalResult(const Variant&) {}
 void TfrResolveScope::SetCurY(std::int32_t) {}
 void TfrResolveScope::ShowProgressText(const std::string&) {}
 bool TfrResolveScope::SetPropertyValue(const std::string&, const Variant&) { return false; }
+bool TfrResolveScope::ScriptCancelled() { return false; }
 
 TfrPlainScope::TfrPlainScope() : runDate(Date()), runTime(Time()) {}
 

@@ -150,6 +150,10 @@ class TfrResolveScope {
   // true when the object has it and has taken the value. The default has
   // no objects.
   virtual bool SetPropertyValue(const std::string& name, const Variant& value);
+
+  // Asked by a running script every few thousand steps: true stops it. The
+  // default never stops.
+  virtual bool ScriptCancelled();
 };
 
 // A scope without a report: the host's events as callbacks and the

@@ -24,7 +24,12 @@ constexpr std::size_t kOpenTarget = code::kMaxLines;
 // How much of a run of characters GetToken reads (see there).
 constexpr std::size_t kTokenScan = 64;
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+// Letters of names: the ASCII letters and both bytes of a double-byte
+// character, so that 标题Memo and 考场名称 are names (their trail bytes are
+// stepped over with their lead bytes, see SkipName).
+bool IsLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
+}
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_' || c == '.'; }
 bool AboveBlank(char c) { return static_cast<unsigned char>(c) > ' '; }
@@ -96,8 +101,10 @@ class Compiler {
   void CutComment(std::size_t at);
   void GiveBack() { cur_ = last_; }
   void ConsumePart(std::size_t n) { cur_ = last_ + n; }
+  // A double-byte character is one letter whatever its trail byte, which may
+  // look like "[", "(" or "'".
   void SkipName() {
-    while (IsNameChar(At(cur_))) ++cur_;
+    while (cur_ < buf_.size() && IsNameChar(buf_[cur_])) cur_ += Width(cur_);
   }
 
   // ---- statements
@@ -706,11 +713,17 @@ void TfrInterpretator::CompileScript(const std::vector<std::string>& source, std
   Compiler(std::move(text), code).Compile(errors);
 }
 
+bool TfrInterpretator::ScriptCancelled() { return false; }
+
 void TfrInterpretator::RunScript(const std::vector<std::string>& code) {
   // A copy: what the script calls may compile into the same list.
   const std::vector<std::string> lines = code;
+  const std::uint64_t maxSteps = MaxSteps;
   std::size_t i = 0;
-  while (i < lines.size()) {
+  for (std::uint64_t steps = 0; i < lines.size(); ++steps) {
+    if (steps != 0 && steps % kCheckInterval == 0 && ScriptCancelled()) return;
+    if (maxSteps != 0 && steps == maxSteps)
+      throw ScriptStepLimit("Script stopped after " + IntToStr(static_cast<std::int64_t>(maxSteps)) + " steps");
     const TfrCodeLine l = ReadCodeLine(lines[i]);
     switch (l.kind) {
       case TfrCodeKind::ConditionalJump: i = EqualsZero(parser_.EvaluatePostfix(l.expression)) ? l.target : i + 1; break;

@@ -11,10 +11,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/error.h"
 #include "base/variant.h"
 #include "report/expr/parser.h"
 
@@ -41,6 +43,12 @@ constexpr std::size_t kMaxLines = 65535;
 
 enum class TfrCodeKind { ConditionalJump, Jump, Call, Assignment };
 
+// A run stopped at its MaxSteps: "Script stopped after N steps".
+class ScriptStepLimit : public Error {
+ public:
+  using Error::Error;
+};
+
 // One code line taken apart; the views point into the line.
 struct TfrCodeLine {
   TfrCodeKind kind = TfrCodeKind::Call;
@@ -66,6 +74,9 @@ class TfrInterpretator {
   static constexpr std::size_t kMaxLabelLength = 15;  // the digits and ":"
   // How deeply statements and expressions may nest.
   static constexpr int kMaxNesting = 200;
+  // A run looks every this many steps (code lines run) whether it is to
+  // stop: cheap enough for tight loops, often enough for a cancel button.
+  static constexpr std::uint64_t kCheckInterval = 4096;
 
   TfrInterpretator();
   virtual ~TfrInterpretator() = default;
@@ -94,8 +105,18 @@ class TfrInterpretator {
 
   // Runs compiled code from line 0 until the line number reaches the end of
   // the list or EXIT(0) is called. Errors of evaluation (an undefined name, a
-  // conversion, a function) leave it as they are.
+  // conversion, a function) leave it as they are. Every kCheckInterval steps
+  // it asks ScriptCancelled, and stops as EXIT(0) does when told to; a run
+  // that reaches MaxSteps steps fails with "Script stopped after N steps".
   virtual void RunScript(const std::vector<std::string>& code);
+
+  // Whether the script being run is to stop (a cancelled preparation). Here:
+  // never.
+  virtual bool ScriptCancelled();
+
+  // The most steps one run may take; 0: no bound. A preparation leaves it
+  // at 0 and relies on the cancel check; tools and fuzzing set one.
+  std::uint64_t MaxSteps = 0;
 
  private:
   TfrParser parser_;

@@ -51,6 +51,10 @@ class TfrStream {
     data_.clear();
     pos_ = 0;
   }
+  // Room for n bytes in all, so that writing up to there allocates once;
+  // and giving back the room beyond the bytes written.
+  void Reserve(std::size_t n) { data_.reserve(n); }
+  void Compact() { data_.shrink_to_fit(); }
 
   // Reads exactly n bytes or fails (TfrStreamError "Stream read error").
   void Read(void* target, std::size_t n);

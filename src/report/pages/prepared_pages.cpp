@@ -37,7 +37,6 @@
 #include "report/model/picture_view.h"
 #include "report/model/prepare_state.h"
 #include "report/pages/shell.h"
-#include "report/model/export_filter.h"
 #include "report/render/canvas.h"
 #include "report/render/render_view.h"
 
@@ -91,6 +90,24 @@ void CheckAhead(const TfrStream& s, std::size_t end) {
   if (end < s.Position()) throw TfrStreamError("Invalid end position");
 }
 
+// A page's paper: code, width, height, orientation, then the bin when the
+// file has bins, the keep-margins flag, and the margins when it has bins.
+// Without them the bin is the default and the margins are 0.
+void ReadPageFields(TfrStream& s, TfrPreparedPage& p, bool binsAndMargins) {
+  p.SheetCode = s.ReadU16();
+  p.SheetWidth = s.ReadI32();
+  p.SheetHeight = s.ReadI32();
+  p.SheetOrientation = s.ReadU8();
+  p.SheetBin = binsAndMargins ? s.ReadI32() : -1;
+  p.KeepMargins = s.ReadU8() != 0;
+  if (binsAndMargins) {
+    p.Margins.Left = s.ReadI32();
+    p.Margins.Top = s.ReadI32();
+    p.Margins.Right = s.ReadI32();
+    p.Margins.Bottom = s.ReadI32();
+  }
+}
+
 // Whether the page loop reads another page. A count of zero or less still
 // reads one page, as the format's reader always has, unless only the
 // trailing byte is left: such a file holds no pages.
@@ -106,12 +123,6 @@ void FitAutoWidths(TfrPage& page) {
   for (const auto& view : page.ObjectList)
     if (auto* memo = dynamic_cast<TfrMemoView*>(view.get()); memo != nullptr && (memo->Flags & flAutoWidth) != 0)
       RenderView(*memo, ScratchCanvas());
-}
-
-// The sheet in report units as the page's metrics give it; without metrics
-// (no printer adapter) the paper's own size.
-double SheetUnits(std::int32_t metricUnits, std::int32_t tenths) {
-  return metricUnits != 0 ? metricUnits : TenthsToUnits(tenths);
 }
 
 // Geometry from files may lie anywhere: sums are taken in 64 bits.
@@ -167,6 +178,9 @@ TfrPreparedPage& TfrEMFPages::NewPage(int index, TfrPage& t) {
 void TfrEMFPages::InsertPage(int index, TfrPage& templatePage) { NewPage(index, templatePage); }
 
 void TfrEMFPages::AppendPage(TfrPage& templatePage) {
+  // The page before is complete: its stream gives back the room it grew
+  // beyond its bytes.
+  if (!pages_.empty()) pages_.back()->ObjectStream.Compact();
   NewPage(PageCount(), templatePage);
   const PrepareState& state = EngineState();
   const int pageNo = state.PageIndex;
@@ -273,9 +287,9 @@ void TfrEMFPages::DrawPage(int index, Canvas& canvas, const TfrRect& rect) {
   }
   if (!p.LoadedPage) MaterializePage(index);
 
-  const double width = SheetUnits(p.Metrics.PaperWidthUnits, p.SheetWidth);
-  const double height = SheetUnits(p.Metrics.PaperHeightUnits, p.SheetHeight);
-  if (width == 0 || height == 0) return;  // a sheet of no size shows nothing
+  const double width = SheetWidthUnits(p);
+  const double height = SheetHeightUnits(p);
+  if (width <= 0 || height <= 0) return;  // a sheet of no size shows nothing
   const double sx = (static_cast<double>(rect.Right) - rect.Left) / width;
   const double sy = (static_cast<double>(rect.Bottom) - rect.Top) / height;
   const std::optional<TfrRect> clip = printing || canvas.IsMetafile() ? std::nullopt : canvas.ClipRect();
@@ -300,16 +314,7 @@ void TfrEMFPages::DrawPage(int index, Canvas& canvas, const TfrRect& rect) {
 void TfrEMFPages::ExportPage(int index) {
   MaterializePage(index);
   TfrPreparedPage& p = PageAt(index);
-  TfrExportFilter* filter = CurrentExportFilter();
-  for (const auto& object : p.LoadedPage->ObjectList) {
-    TfrView& v = *object;
-    if (filter != nullptr) filter->ExportObject(v.Left, v.Top, v);
-    if (auto* memo = dynamic_cast<TfrMemoView*>(&v)) {
-      memo->Exporting = true;
-      RenderView(*memo, ScratchCanvas());
-      memo->Exporting = false;
-    }
-  }
+  for (const auto& object : p.LoadedPage->ObjectList) ExportView(*object);
   p.LoadedPage.reset();
 }
 
@@ -374,6 +379,11 @@ void TfrEMFPages::SaveToStream(TfrStream& s) { SaveToStream(s, SelectedPrinterNa
 
 void TfrEMFPages::SaveToStream(TfrStream& s, const std::string& printerName) {
   TfrCompressor& compressor = Compressor();
+  // The whole file is allocated once: its size is known before it is
+  // written.
+  std::size_t size = s.Position() + 2 + 3 + printerName.size() + 4 + 1;
+  for (const auto& page : pages_) size += 36 + page->ObjectStream.Size();
+  s.Reserve(size);
   s.WriteU8(kPreparedVersion);
   s.WriteU8(compressor.Active ? 1 : 0);
   WriteStreamString(s, printerName);
@@ -432,18 +442,7 @@ void TfrEMFPages::LoadCurrentForm(TfrStream& s, int version, std::uint8_t compre
     const std::size_t end = ReadEndPosition(s);
     auto page = std::make_unique<TfrPreparedPage>();
     TfrPreparedPage& p = *page;
-    p.SheetCode = s.ReadU16();
-    p.SheetWidth = s.ReadI32();
-    p.SheetHeight = s.ReadI32();
-    p.SheetOrientation = s.ReadU8();
-    p.SheetBin = version > 23 ? s.ReadI32() : -1;
-    p.KeepMargins = s.ReadU8() != 0;
-    if (version > 23) {
-      p.Margins.Left = s.ReadI32();
-      p.Margins.Top = s.ReadI32();
-      p.Margins.Right = s.ReadI32();
-      p.Margins.Bottom = s.ReadI32();
-    }
+    ReadPageFields(s, p, version > 23);
     CheckAhead(s, end);
     std::string data = s.ReadBytes(end - s.Position());
     if (compression != 0) {
@@ -483,12 +482,7 @@ void TfrEMFPages::LoadLegacyForm(TfrStream& s) {
     const std::size_t end = ReadEndPosition(s);
     auto page = std::make_unique<TfrPreparedPage>();
     TfrPreparedPage& p = *page;
-    p.SheetCode = s.ReadU16();
-    p.SheetWidth = s.ReadI32();
-    p.SheetHeight = s.ReadI32();
-    p.SheetOrientation = s.ReadU8();
-    p.KeepMargins = s.ReadU8() != 0;
-    p.SheetBin = -1;
+    ReadPageFields(s, p, false);
     CheckAhead(s, end);
     TakePaperMetrics(p);
     // The page's picture becomes a picture object over the whole sheet.
@@ -504,6 +498,14 @@ void TfrEMFPages::LoadLegacyForm(TfrStream& s) {
     pages_.push_back(std::move(page));
     s.Seek(end);
   }
+}
+
+std::int32_t SheetWidthUnits(const TfrPreparedPage& p) {
+  return p.Metrics.PaperWidthUnits > 0 ? p.Metrics.PaperWidthUnits : TenthsToUnits(p.SheetWidth);
+}
+
+std::int32_t SheetHeightUnits(const TfrPreparedPage& p) {
+  return p.Metrics.PaperHeightUnits > 0 ? p.Metrics.PaperHeightUnits : TenthsToUnits(p.SheetHeight);
 }
 
 TfrRect PageDrawRect(const TfrPreparedPage& p, const TfrRect& sheet, double factor) {

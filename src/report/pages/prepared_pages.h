@@ -157,6 +157,11 @@ void WritePreparedObject(TfrStream& pageStream, TfrView& view);
 // stream).
 int ReadPreparedObjects(TfrStream& pageStream, TfrPage& page);
 
+// The page's sheet in report units as its metrics give it; a page without
+// metrics (no printer adapter) has its paper's own size.
+std::int32_t SheetWidthUnits(const TfrPreparedPage& page);
+std::int32_t SheetHeightUnits(const TfrPreparedPage& page);
+
 // The rectangle a page is drawn into inside its sheet's rectangle, at
 // `factor` device pixels to the report unit: the sheet itself for a page
 // that keeps its margins, else the printable area inset by the margins.

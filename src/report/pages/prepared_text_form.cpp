@@ -152,15 +152,9 @@ std::string DumpPrepared(const std::string& fileBytes) {
 }
 
 std::string BuildPrepared(const std::string& json) {
-  Json doc;
-  try {
-    doc = Json::parse(json);
-  } catch (const Json::parse_error& e) {
-    throw Error(e.what());
-  }
+  const Json doc = json_form::ParseJson(json);
   Fields f(doc, "document");
-  if (const Json* format = f.Take("format"); format != nullptr && *format != kFormat)
-    Fail("document.format", std::string("expected \"") + kFormat + "\"");
+  json_form::TakeFormat(f, kFormat);
   f.Take("version");      // what is built is 25
   f.Take("compression");  // and stored as it is
 

@@ -1,7 +1,7 @@
 // The seam through which a click on a link object opens its target (a file,
 // a folder or an address) with the desktop's default action. Logic calls
 // CurrentShell(); a window installs the Qt implementation
-// (report/output/qt_shell.h), tests install a RecordingShell, and otherwise
+// (report/preview/qt_shell.h), tests install a RecordingShell, and otherwise
 // a HeadlessShell only says on stderr what it would open.
 #pragma once
 

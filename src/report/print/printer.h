@@ -57,6 +57,9 @@ class TfrPrinter : public TfrPrinterAdapter {
   int CurBin() const override { return bin_; }
 
   bool PaperMatches(int code, int width, int height, int bin, int orientation) const override;
+  // Forgets the current paper code (-1), so that the next SetPaper applies
+  // whatever it is given, as after a change of printer.
+  void ForgetPaper() { paperCode_ = -1; }
   void SetPaper(int code, int width, int height, int bin, int orientation, bool force) override;
   void FillMetrics(TfrPrinterMetrics& metrics) const override;
 

@@ -11,6 +11,8 @@
 
 namespace talven {
 
+class Canvas;
+
 // The device settings of a printer, with what its driver supports.
 struct PrinterDeviceSettings {
   int PaperCode = 9;
@@ -74,11 +76,22 @@ class PrinterSystem {
   // the user confirmed it (the settings have changed).
   virtual bool ShowProperties() = 0;
 
-  // Print jobs.
+  // Print jobs. A job prints on the selected printer with its settings as
+  // they stand when it begins. SetCopies asks the printer to make that many
+  // uncollated copies of each page of the next job; false when it cannot
+  // (the caller then prints the copies itself). BeginJob opens the job with
+  // its title and its first sheet, NewPage starts the next sheet, EndJob
+  // hands the job to the printer, AbortJob drops it. Each fails with an
+  // Error the user can read when the printing system refuses.
   virtual bool Printing() = 0;
+  virtual bool SetCopies(int copies) = 0;
   virtual void BeginJob(const std::string& title) = 0;
+  virtual void NewPage() = 0;
   virtual void EndJob() = 0;
   virtual void AbortJob() = 0;
+  // The canvas of the open job's current sheet: device pixels, the origin
+  // at the top-left corner of the printable area. None without a job.
+  virtual Canvas* JobCanvas() = 0;
 };
 
 }  // namespace talven

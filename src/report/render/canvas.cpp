@@ -118,6 +118,8 @@ void Canvas::GlyphsOut(std::string_view text, std::vector<PlacedChar> chars, con
   DrawText(placed);
 }
 
+bool Canvas::StretchJpeg(const TfrRect&, std::string_view, int, int) { return false; }
+
 void Canvas::Polyline(const std::vector<CanvasPoint>& points) {
   for (std::size_t i = 1; i < points.size(); ++i) Line(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
 }
@@ -137,6 +139,19 @@ Canvas& ScratchCanvas() {
 void SetScratchMetrics(TextMetrics* metrics) {
   scratchMetrics = metrics;
   scratch.reset();
+}
+
+std::vector<double> DashPattern(PenStyle style, int resolution) {
+  std::vector<double> dashes;
+  switch (style) {
+    case PenStyle::Dash: dashes = {18, 6}; break;
+    case PenStyle::Dot: dashes = {3, 3}; break;
+    case PenStyle::DashDot: dashes = {9, 6, 3, 6}; break;
+    case PenStyle::DashDotDot: dashes = {9, 3, 3, 3, 3, 3}; break;
+    default: break;
+  }
+  for (double& d : dashes) d = d * resolution / 96.0;
+  return dashes;
 }
 
 Rgb ColorToRgb(TColor color) {

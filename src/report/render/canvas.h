@@ -33,6 +33,11 @@ struct CanvasImage {
 // drawn as solid lines).
 enum class PenStyle : std::uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Clear };
 
+// The dashes of a styled pen, on and off, in pixels of a device of the given
+// resolution: the lengths the screen draws at 96 pixels to the inch, kept on
+// the paper at any other. Empty for a solid or clear pen.
+std::vector<double> DashPattern(PenStyle style, int resolution = 96);
+
 struct CanvasPen {
   TColor Color = clBlack;
   int Width = 1;
@@ -139,6 +144,11 @@ class Canvas {
   // A picture stretched into the rectangle (a rectangle given right to left
   // or bottom up mirrors it).
   virtual void StretchImage(const TfrRect& r, const CanvasImage& image) = 0;
+  // A JPEG picture (the bytes of its file, width × height pixels) stretched
+  // into the rectangle, for a canvas that keeps the compressed data as it is
+  // (a PDF file). False: the canvas takes no JPEG data, and the caller draws
+  // the decoded pixels with StretchImage.
+  virtual bool StretchJpeg(const TfrRect& r, std::string_view jpeg, int width, int height);
   // Connected lines in the current pen.
   virtual void Polyline(const std::vector<CanvasPoint>& points);
   // A closed figure filled with the current brush and outlined with the

@@ -74,6 +74,9 @@ void DrawGraphic(Canvas& canvas, const TfrRect& area, const TfrGraphic& graphic,
   }
   if (printing && graphic.Kind() == TfrGraphicKind::Icon) return;
   if (!canvas.WantsImages()) return;
+  if (graphic.Kind() == TfrGraphicKind::Jpeg &&
+      canvas.StretchJpeg(area, graphic.Bytes(), graphic.Width(), graphic.Height()))
+    return;
   if (auto image = DecodeGraphicImage(graphic)) canvas.StretchImage(area, *image);
 }
 

@@ -51,7 +51,8 @@ void RenderSubReport(TfrSubReportView& subReport, Canvas& canvas);
 void ExportView(TfrView& view);
 
 // Draws a graphic stretched into the area: bitmaps, icons and JPEG images
-// as pictures, metafiles by playing their records onto the canvas. When
+// as pictures (a JPEG image as its own data when the canvas takes it),
+// metafiles by playing their records onto the canvas. When
 // printing, an icon is not drawn. A graphic that cannot be decoded draws
 // nothing.
 void DrawGraphic(Canvas& canvas, const TfrRect& area, const TfrGraphic& graphic, bool printing);

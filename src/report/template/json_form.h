@@ -123,6 +123,11 @@ class Fields {
   std::vector<std::string> used_;
 };
 
+// A JSON document, failing with an Error that says where it is not JSON.
+TfrJson ParseJson(const std::string& text);
+// Takes the document's "format", which when given must be `format`.
+void TakeFormat(Fields& document, const char* format);
+
 // An object with every field of its class, and an object created from its
 // JSON on a page (which owns it). A field left out keeps the class default,
 // an unknown field or class is an error.

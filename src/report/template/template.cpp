@@ -101,6 +101,18 @@ int HexValue(char c) {
   throw TfrStreamError("Invalid password data");
 }
 
+// The end position of an object record. A template cut off inside the
+// object (the position lies past the end of the stream, or the stream ends
+// before the position) ends there: reading goes to the end of the stream and
+// keeps what it has read. A position that points back into the record would
+// make reading loop: that is damage.
+std::size_t ReadObjectEnd(TfrStream& s) {
+  if (s.Remaining() < 4) return s.Size();
+  const std::int32_t end = s.ReadI32();
+  if (end < 0 || static_cast<std::size_t>(end) < s.Position()) throw TfrStreamError("Invalid end position");
+  return std::min(static_cast<std::size_t>(end), s.Size());
+}
+
 // One object record; failures inside it are the object's own and skip it.
 void ReadObjectRecord(TfrReport& report, TfrStream& s, std::uint8_t typeCode) {
   const int v = EngineState().StreamVersion;
@@ -127,7 +139,7 @@ void ReadObjectRecord(TfrReport& report, TfrStream& s, std::uint8_t typeCode) {
     if (auto created = MakeObject(type, className)) view = &page.Add(std::move(created));
     if (v > 23) {
       endTried = true;
-      end = ReadEndPosition(s);
+      end = ReadObjectEnd(s);
     }
     if (view != nullptr) {
       try {
@@ -142,12 +154,12 @@ void ReadObjectRecord(TfrReport& report, TfrStream& s, std::uint8_t typeCode) {
     if (end) s.Seek(*end);
   } catch (const std::exception&) {
     if (v >= 24) {
-      // An end position that cannot be read or points nowhere leaves no way
-      // to step over the object: that is damage to the whole template. One
-      // that was refused is not read again from the object's data.
+      // An end position that points back leaves no way to step over the
+      // object: that is damage to the whole template. One that was refused
+      // is not read again from the object's data.
       if (!end) {
         if (endTried) throw TfrStreamError("Invalid end position");
-        end = ReadEndPosition(s);
+        end = ReadObjectEnd(s);
       }
       s.Seek(*end);
     }

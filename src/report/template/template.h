@@ -4,10 +4,12 @@
 // window stores a report.
 //
 // Reading is safe on any bytes: every read is bounds-checked by TfrStream,
-// end positions that point backwards or beyond the stream are damaged data,
-// counts never allocate ahead of the data, and every record consumes bytes,
-// so a damaged stream ends in the failure handling below — never in a crash
-// or a loop without end.
+// end positions that point backwards are damaged data, counts never allocate
+// ahead of the data, and every record consumes bytes, so a damaged stream
+// ends in the failure handling below — never in a crash or a loop without
+// end. A stream cut off inside an object (its end position lies beyond the
+// stream, or the stream ends before it) is read up to the cut: the pages and
+// objects read so far stay, without a message.
 #pragma once
 
 #include <optional>

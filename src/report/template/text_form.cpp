@@ -50,6 +50,19 @@ std::string GbkOf(const TfrJson& j, const std::string& path) {
   Fail(path, "expected a text");
 }
 
+TfrJson ParseJson(const std::string& text) {
+  try {
+    return TfrJson::parse(text);
+  } catch (const TfrJson::parse_error& e) {
+    throw Error(e.what());
+  }
+}
+
+void TakeFormat(Fields& document, const char* format) {
+  if (const TfrJson* f = document.Take("format"); f != nullptr && *f != format)
+    Fail(document.PathOf("format"), std::string("expected \"") + format + "\"");
+}
+
 }  // namespace json_form
 
 namespace {
@@ -390,15 +403,9 @@ std::string ReportToJson(const TfrReport& report, int sourceVersion) {
 }
 
 void ReportFromJson(const std::string& json, TfrReport& report) {
-  Json doc;
-  try {
-    doc = Json::parse(json);
-  } catch (const Json::parse_error& e) {
-    throw Error(e.what());
-  }
+  const Json doc = json_form::ParseJson(json);
   Fields f(doc, "document");
-  if (const Json* format = f.Take("format"); format != nullptr && *format != kFormat)
-    Fail("document.format", std::string("expected \"") + kFormat + "\"");
+  json_form::TakeFormat(f, kFormat);
   f.Take("version");  // the source's stream version: what is built is 25
 
   PrepareState& state = EngineState();

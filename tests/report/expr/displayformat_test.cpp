@@ -43,6 +43,7 @@ TEST(DisplayFormat, FormatsByCategoryAndIndex) {
       {Variant(7), MakeDisplayFormat(5, 0, 0, 0), "", ""},
       {Variant(""), MakeDisplayFormat(fmtNumber, 1, 2, '.'), "", ""},
       {Variant("   "), MakeDisplayFormat(fmtText, 0, 0, 0), "", ""},
+      {Variant("\r\n"), MakeDisplayFormat(fmtText, 0, 0, 0), "", "\r\n"},  // a line break is not blank
       {Variant::Null(), MakeDisplayFormat(fmtBoolean, 1, 0, 0), "", ""},
       {Variant(), MakeDisplayFormat(fmtNumber, 1, 2, '.'), "", ""},
   };

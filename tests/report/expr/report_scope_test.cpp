@@ -545,5 +545,50 @@ TEST_F(ReportScope, ScriptsReachTheReportsObjects) {
   EXPECT_EQ(EngineVariables().Get("total"), Variant(2.0));
 }
 
+// A script that never ends stops when the preparation is cancelled: the
+// cancel check lets window events run (where a cancel button is pressed) and
+// reads the report's flag, also when the script itself calls STOPREPORT.
+TEST_F(ReportScope, RunawayScriptsStopWhenThePreparationIsCancelled) {
+  const auto run = [&](std::vector<std::string> source) {
+    std::vector<std::string> code, errors;
+    EngineInterpreter().CompileScript(source, code, errors);
+    ASSERT_TRUE(errors.empty()) << errors[0];
+    EngineInterpreter().RunScript(code);
+  };
+  int events = 0;
+  ReportHooks().ProcessMessages = [&] {
+    if (++events == 3) report.Cancelled = true;
+  };
+  run({"begin i := 0; while 1 = 1 do i := i + 1 end"});
+  EXPECT_EQ(events, 3);
+  // Three code lines a pass, a check every kCheckInterval lines.
+  EXPECT_EQ(EngineVariables().Get("i"), Variant(static_cast<double>(3 * TfrInterpretator::kCheckInterval / 3)));
+
+  ReportHooks() = TfrReportHooks{};
+  report.Cancelled = false;
+  run({"begin n := 0; repeat n := n + 1; if n = 10 then STOPREPORT; until 0 > 1 end"});
+  EXPECT_TRUE(report.Cancelled);
+  EXPECT_GE(EngineVariables().Get("n").AsFloat(), 10);
+}
+
+// A Chinese template names its objects, variables and fields in Chinese:
+// such names work bare in scripts and expressions, not only in brackets.
+TEST_F(ReportScope, ChineseNamesInScriptsAndExpressions) {
+  TfrMemoView& title = AddMemo("标题Memo"_gbk);
+  report.OnGetValue = [](const std::string& name, Variant& value) {
+    if (name == "考场名称"_gbk) value = Variant("一号楼"_gbk);
+  };
+  std::vector<std::string> code, errors;
+  EngineInterpreter().CompileScript({"begin"_gbk, "  标题Memo.Visible := False;"_gbk, "  x := 考场名称 + '101';"_gbk,
+                                     "  计数 := 0; for 序号 := 1 to 3 do inc(计数)"_gbk, "end"},
+                                    code, errors);
+  ASSERT_TRUE(errors.empty()) << errors[0];
+  EngineInterpreter().RunScript(code);
+  EXPECT_FALSE(title.Visible);
+  EXPECT_EQ(EngineVariables().Get("x"), Variant("一号楼101"_gbk));
+  EXPECT_EQ(EngineVariables().Get("计数"_gbk), Variant(3.0));
+  EXPECT_EQ(Line("[考场名称 + '室'] [标题Memo.Visible] [计数 * 2]"_gbk), "一号楼室 False 6"_gbk);
+}
+
 }  // namespace
 }  // namespace talven

@@ -140,6 +140,11 @@ TEST_F(Resolver, MemoLinesBreakAtLineBreaksInValues) {
   EXPECT_EQ(resolver.ExpandMemo(memo, false),
             (std::vector<std::string>{"first", "second", "", "", "end: first", "second"}));
   EXPECT_EQ(resolver.ExpandMemo({"[dwmc]"}, true), std::vector<std::string>{"[dwmc]"});
+  // Values that are nothing but line breaks break the line too.
+  EngineVariables().Set("breaks", "\r\n\r\n");
+  EXPECT_EQ(resolver.ExpandMemo({"a[CRLF]b"}, false), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(resolver.ExpandMemo({"a[breaks]b"}, false), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_EQ(resolver.ExpandMemo({"[breaks]", "c"}, false), (std::vector<std::string>{"", "", "c"}));
 }
 
 }  // namespace

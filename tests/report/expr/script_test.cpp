@@ -107,6 +107,9 @@ TEST_F(Script, CompilesStatementsIntoCodeLines) {
       // whose second byte is "{" or "}" are neither comments nor their end
       {"s:='http://host/{x}'", {"s := 'http://host/{x}'"}, ""},
       {"begin s := '\xB0\x7B' { \xB0\x7D y } end", {"s := '\xB0\x7B'"}, ""},
+      // double-byte characters are letters of names, whatever their second byte
+      {"\xB1\xEA\xCC\xE2Memo.Visible := \xBF\xBC\xB3\xA1", {"\xB1\xEA\xCC\xE2Memo.Visible := \xBF\xBC\xB3\xA1"}, ""},
+      {"begin x\xB0\x5B := 1; \xB0\x5D(2) end", {"x\xB0\x5B := 1", "call \xB0\x5D(2)"}, ""},
       // syntax errors
       {"begin x := 1 y := 2 end", {"x := 1"}, "Line 1/14: Need \";\" or \"end\" here"},
       {"if a x := 1", {"unless a goto 65535"}, "Line 1/6: Need \"then\" here"},
@@ -331,6 +334,22 @@ TEST_F(Script, LimitsEndCompilationWithAnError) {
   EXPECT_EQ(undefined.listed, (Lines{"x := 1", "goto 65535", "y := 1", "z := 1"}));
   EngineInterpreter().RunScript(undefined.code);
   EXPECT_EQ(Variables(), "x=1");
+}
+
+TEST_F(Script, MaxStepsBoundsARun) {
+  struct Bound {
+    std::uint64_t previous = EngineInterpreter().MaxSteps;
+    ~Bound() { EngineInterpreter().MaxSteps = previous; }
+  } bound;
+  const Compiled loop = Compile("while 1 = 1 do i := 1");
+  const Compiled two = Compile("begin a := 1; b := 2 end");
+  EngineInterpreter().MaxSteps = 1000;
+  EXPECT_EQ(talven::ErrorOf([&] { EngineInterpreter().RunScript(loop.code); }), "Script stopped after 1000 steps");
+  EngineInterpreter().MaxSteps = 2;
+  EngineInterpreter().RunScript(two.code);  // exactly the bound
+  EXPECT_EQ(Variables(), "a=1 b=2 i=1");
+  EngineInterpreter().MaxSteps = 1;
+  EXPECT_EQ(talven::ErrorOf([&] { EngineInterpreter().RunScript(two.code); }), "Script stopped after 1 steps");
 }
 
 TEST_F(Script, CodeLeftUnfinishedByAnErrorRunsToItsEnd) {

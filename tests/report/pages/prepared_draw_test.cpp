@@ -124,6 +124,36 @@ TEST_F(DrawTest, AutomaticWidthsAreMeasuredWhenAPageIsRebuilt) {
   EXPECT_LT(loaded.Width, 100);
 }
 
+TEST_F(DrawTest, ALegacyPageIsDrawnAsItsMetafile) {
+  // The legacy form: a text block, one page, and its metafile: a header
+  // (bounds 0..99 × 0..49), a rectangle and the end record.
+  TfrStream emf;
+  emf.WriteI32(1);
+  emf.WriteI32(88);
+  for (int v : {0, 0, 99, 49, 0, 0, 2645, 1322}) emf.WriteI32(v);
+  for (int v : {0x464D4520, 0x10000, 88 + 24 + 20, 3, 0, 0, 0, 0, 1024, 768, 320, 240}) emf.WriteI32(v);
+  for (int v : {43, 24, 10, 10, 90, 40}) emf.WriteI32(v);
+  for (int v : {14, 20, 0, 16, 20}) emf.WriteI32(v);
+  TfrStream file;
+  file.WriteBytes(std::string("Legacy\r\0", 8));
+  file.WriteI32(1);
+  file.WriteI32(static_cast<std::int32_t>(file.Position() + 16 + emf.Size()));
+  file.WriteU16(9);
+  file.WriteI32(2100);
+  file.WriteI32(2970);
+  file.WriteU8(0);
+  file.WriteU8(1);
+  file.WriteBytes(emf.Bytes());
+  Load(file.Bytes());
+  ASSERT_EQ(pages.PageCount(), 1);
+
+  pages.PageAt(0).InView = true;
+  RecordingCanvas canvas(metrics);
+  pages.DrawPage(0, canvas, Sheet(1));
+  ASSERT_EQ(canvas.Shapes().size(), 1u);  // the rectangle, stretched over the sheet
+  EXPECT_FALSE(canvas.Shapes()[0].Ellipse);
+}
+
 // Keeps what an export hands over.
 class RecordingFilter : public TfrExportFilter {
  public:

@@ -34,7 +34,7 @@ std::string Emf() {
   s.WriteI32(0x10000);
   s.WriteI32(88 + 20);  // file size
   s.WriteI32(2);        // records
-  for (int i = 0; i < 9; ++i) s.WriteI32(0);
+  for (int i = 0; i < 8; ++i) s.WriteI32(0);  // handles, description, palette, device sizes
   s.WriteI32(14);  // EMR_EOF
   s.WriteI32(20);
   for (int v : {0, 16, 20}) s.WriteI32(v);

@@ -49,9 +49,12 @@ class FakePrinterSystem : public PrinterSystem {
   std::vector<PrinterBin> Bins() override { return bins; }
   bool ShowProperties() override { return true; }
   bool Printing() override { return printing; }
+  bool SetCopies(int) override { return true; }
   void BeginJob(const std::string&) override { printing = true; }
+  void NewPage() override {}
   void EndJob() override { printing = false; }
   void AbortJob() override { printing = false; }
+  Canvas* JobCanvas() override { return nullptr; }
 
   std::vector<std::string> names = {"Office", "Label"};
   int current = 1;

@@ -43,9 +43,9 @@ class TemplateTest : public ::testing::Test {
     TfrStream s(bytes, origin);
     return ReadTemplate(r, s);
   }
-  TfrMemoView& AddMemo(TfrReport& r, const std::string& name) {
-    if (r.TemplatePages.Count() == 0) r.TemplatePages.Add();
-    TfrView& v = r.TemplatePages[0].Add(MakeObject(gtMemo, ""));
+  TfrMemoView& AddMemo(TfrReport& r, const std::string& name, int page = 0) {
+    while (r.TemplatePages.Count() <= page) r.TemplatePages.Add();
+    TfrView& v = r.TemplatePages[page].Add(MakeObject(gtMemo, ""));
     v.Name = name;
     return dynamic_cast<TfrMemoView&>(v);
   }
@@ -443,19 +443,61 @@ TEST_F(TemplateTest, DamagedObjectIsSkippedByItsEndPosition) {
   EXPECT_NE(read.ObjectByName("Memo2"), nullptr);
 }
 
-TEST_F(TemplateTest, EndPositionsThatPointNowhereAreDamage) {
+TEST_F(TemplateTest, EndPositionsThatPointBackAreDamage) {
   TfrReport r;
   AddMemo(r, "Memo1");
   AddMemo(r, "Memo2");
   const std::string bytes = Write(r);
   const std::size_t end = NameAt(bytes, "Memo1") - 4;
-  for (std::int32_t bad : {0, static_cast<std::int32_t>(end), -5, static_cast<std::int32_t>(bytes.size() + 1)}) {
+  for (std::int32_t bad : {0, static_cast<std::int32_t>(end), -5}) {
     std::string damaged = bytes;
     PatchI32(damaged, end, bad);
     TfrReport read;
     EXPECT_EQ(Read(read, damaged), TfrReadResult::Damaged) << bad;
     EXPECT_EQ(read.TemplatePages.Count(), 1);
   }
+}
+
+// A template file cut off inside an object keeps every page and every object
+// read up to the cut, the cut object with what it holds, without a message;
+// the report information, which came after, is reset.
+TEST_F(TemplateTest, ATemplateCutOffInsideAnObjectKeepsWhatWasRead) {
+  TfrReport r;
+  r.TemplatePages.Add();
+  r.TemplatePages.Add();
+  AddMemo(r, "Memo1").Memo = {"first"};
+  AddMemo(r, "Memo2", 1).Memo = {"second"};
+  TfrMemoView& last = AddMemo(r, "Memo3", 1);
+  last.Memo = {"a long text", "of two lines"};
+  last.Left = 40;
+  r.Info.InfoName = "Sheet";
+  const std::string bytes = Write(r);
+  const std::size_t record = NameAt(bytes, "Memo3") - 5;  // its page index
+  const std::size_t text = bytes.find("of two lines");
+  // Inside the end position, inside the name, inside the text, and just
+  // before the end of the records.
+  for (std::size_t cut : {record + 3, record + 8, text + 4, DictionaryAt(bytes)}) {
+    SCOPED_TRACE(cut);
+    TfrReport read;
+    read.Info.InfoName = "old";
+    EXPECT_EQ(Read(read, bytes.substr(0, cut)), TfrReadResult::Loaded);
+    ASSERT_EQ(read.TemplatePages.Count(), 2);
+    EXPECT_EQ(read.ObjectByName("Memo1")->Memo, TfrStrings{"first"});
+    EXPECT_EQ(read.ObjectByName("Memo2")->Memo, TfrStrings{"second"});
+    EXPECT_EQ(read.Info.InfoName, "");
+    if (cut >= text) {  // cut inside its text: its name and geometry were read
+      ASSERT_NE(read.ObjectByName("Memo3"), nullptr);
+      EXPECT_EQ(read.ObjectByName("Memo3")->Left, 40);
+    }
+  }
+  // An end position beyond the end of an intact stream reads as such a cut.
+  std::string beyond = bytes;
+  PatchI32(beyond, NameAt(bytes, "Memo2") - 4, static_cast<std::int32_t>(bytes.size() + 100));
+  TfrReport read;
+  EXPECT_EQ(Read(read, beyond), TfrReadResult::Loaded);
+  EXPECT_NE(read.ObjectByName("Memo2"), nullptr);
+  EXPECT_EQ(read.ObjectByName("Memo3"), nullptr);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(TemplateTest, ARefusedEndPositionIsNotReadAgainFromTheObjectData) {

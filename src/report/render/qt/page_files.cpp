@@ -1,9 +1,7 @@
 #include "report/render/qt/page_files.h"
 
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <cmath>
 
@@ -17,10 +15,6 @@
 namespace talven {
 
 namespace {
-
-// The PDF's device resolution: fine enough that frame lines of one report
-// unit keep their width to a few per cent.
-constexpr int kPdfResolution = 1200;
 
 QString FileName(const std::string& path) { return QString::fromUtf8(path.c_str()); }
 
@@ -37,21 +31,6 @@ void WriteTemplatePagePng(TfrPage& page, const std::string& path, double scale) 
     DrawTemplatePage(page, canvas, scale, scale);
   }
   if (!image.save(FileName(path), "PNG")) throw Error(Utf8ToGbk("cannot write " + path));
-}
-
-void WriteTemplatePagePdf(TfrPage& page, const std::string& path, const std::string& title) {
-  QPdfWriter writer(FileName(path));
-  writer.setResolution(kPdfResolution);
-  writer.setPageSize(QPageSize(QSizeF(page.PaperWidth / 10.0, page.PaperHeight / 10.0), QPageSize::Millimeter));
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  writer.setCreator(QStringLiteral("talven"));
-  writer.setTitle(QString::fromUtf8(GbkToUtf8(title).c_str()));
-  QPainter painter;
-  if (!painter.begin(&writer)) throw Error(Utf8ToGbk("cannot write " + path));
-  const double scale = kPdfResolution / kReportUnitsPerInch;
-  QtCanvas canvas(painter, ProductionMetrics(), kPdfResolution);
-  DrawTemplatePage(page, canvas, scale, scale);
-  painter.end();
 }
 
 }  // namespace talven

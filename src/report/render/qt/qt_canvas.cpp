@@ -32,15 +32,11 @@ void QtCanvas::SetClipRect(const std::optional<TfrRect>& clip) {
 
 namespace {
 
-// Dash patterns of the styled pens, in pixels at 96 per inch on and off.
-QVector<qreal> DashPattern(PenStyle style) {
-  switch (style) {
-    case PenStyle::Dash: return {18, 6};
-    case PenStyle::Dot: return {3, 3};
-    case PenStyle::DashDot: return {9, 6, 3, 6};
-    case PenStyle::DashDotDot: return {9, 3, 3, 3, 3, 3};
-    default: return {};
-  }
+// A styled pen's dashes in pen widths, as Qt counts them.
+QVector<qreal> DashesInWidths(PenStyle style, int resolution, int width) {
+  QVector<qreal> dashes;
+  for (double d : DashPattern(style, resolution)) dashes.push_back(d / width);
+  return dashes;
 }
 
 }  // namespace
@@ -65,11 +61,7 @@ void QtCanvas::Line(int x1, int y1, int x2, int y2) {
   }
   QPen qpen(colour, w, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
   if (pen.Style != PenStyle::Solid) {
-    // Dashes keep their length on the page whatever the resolution (Qt
-    // counts them in pen widths).
-    QVector<qreal> dashes = DashPattern(pen.Style);
-    for (qreal& d : dashes) d = d * resolution_ / 96.0 / w;
-    qpen.setDashPattern(dashes);
+    qpen.setDashPattern(DashesInWidths(pen.Style, resolution_, w));
   }
   painter_.setPen(qpen);
   // Pixel centres: a 1-pixel line at x covers the pixel column x.
@@ -100,9 +92,7 @@ void QtCanvas::SetShapeTools() {
   } else {
     QPen qpen(ToQColor(pen.Color), std::max(1, pen.Width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     if (pen.Style != PenStyle::Solid) {
-      QVector<qreal> dashes = DashPattern(pen.Style);
-      for (qreal& d : dashes) d = d * resolution_ / 96.0 / std::max(1, pen.Width);
-      qpen.setDashPattern(dashes);
+      qpen.setDashPattern(DashesInWidths(pen.Style, resolution_, std::max(1, pen.Width)));
     }
     painter_.setPen(qpen);
   }

@@ -1,5 +1,6 @@
 // The canvas on Qt's painter, over any paint device: a QImage for pictures
-// and PNG files, a QPdfWriter for PDF, a QPrinter for printing. Text is drawn
+// and PNG files, a QPrinter for printing (PDF files go through the cairo
+// canvas; QPdfWriter serves bench_pdf's comparison only). Text is drawn
 // as glyph runs at the positions the canvas's layout gives (text_metrics.h),
 // with the faces the font layer chose, so that every output breaks and
 // places text alike; shapes are drawn without antialiasing, pixel for pixel
