@@ -1,5 +1,6 @@
 // The Qt application of the subcommands that draw or print: drawn off screen
-// when there is no display.
+// when there is no display. None when the program has one already (rich text
+// starts one of its own where it needs it).
 #pragma once
 
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 namespace talven::app {
 
 inline std::unique_ptr<QGuiApplication> MakeGuiApp() {
+  if (QCoreApplication::instance() != nullptr) return nullptr;
   if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   static int argc = 1;

@@ -1,10 +1,7 @@
 // talven report run: prepares a template for its author, over a user
 // dataset of N rows or the rows of a query, and writes the prepared report,
 // or its pages as a PDF file or PNG pictures.
-#include <QGuiApplication>
-
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,7 +21,6 @@
 #include "report/engine/progress.h"
 #include "report/model/report.h"
 #include "report/model/report_data_set.h"
-#include "report/model/rich_view.h"
 #include "report/output/prepared_output.h"
 #include "report/pages/prepared_pages.h"
 #include "report/print/printer.h"
@@ -92,15 +88,6 @@ class TerminalUi : public HeadlessUi {
   }
 };
 
-// Rich text is laid out with Qt's fonts, which need a QGuiApplication; a
-// report without rich text runs without one.
-bool HoldsRichText(TfrReport& report) {
-  for (int i = 0; i < report.TemplatePages.Count(); ++i)
-    for (const auto& view : report.TemplatePages[i].ObjectList)
-      if (dynamic_cast<const TfrRichView*>(view.get()) != nullptr) return true;
-  return false;
-}
-
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -157,15 +144,6 @@ int RunReport(const Args& args) {
   TfrReport report;
   form.Insert(report);
   if (!LoadTemplateFile(report, Utf8ToGbk(templateFile))) throw Error("Template not found: " + templateFile);
-  int argc = 1;
-  char name[] = "talven";
-  char* argv[] = {name, nullptr};
-  std::unique_ptr<QGuiApplication> gui;
-  if (HoldsRichText(report)) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-      setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    gui = std::make_unique<QGuiApplication>(argc, argv);
-  }
   if (twoPass) report.TwoPass = true;
   report.OnGetValue = [&variables](const std::string& name, Variant& value) {
     for (const auto& [n, v] : variables)

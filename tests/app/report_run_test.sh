@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # talven report run: a template prepared over counted rows and over the rows
 # of a query is written as a prepared report; an error in a bracket prints
-# the composed error text and exits 1; a PDF file takes the pages.
+# the composed error text and exits 1; a PDF file takes the pages; rich text
+# is prepared and drawn without a display.
 set -euo pipefail
 talven="$1"
 work="$(mktemp -d)"
@@ -82,4 +83,15 @@ for i, t in enumerate(texts, 1):
     assert b"\\b \\'"'"'c7\\'"'"'a9\\'"'"'b5\\'"'"'bd\\'"'"'b1\\'"'"'ed" in t, t  # 签到表, bold
     assert (" No.\\plain\\f0\\fs24 %d" % i).encode() in t, t
 '
+# Its pages as a PDF (text that can be selected) and as pictures, and the
+# prepared file drawn again as a PDF.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  "$talven" report run "$work/rich.frf" --rows 3 --var title=签到表 --quiet --out "$work/rich.pdf"
+test "$(pdftotext -enc UTF-8 "$work/rich.pdf" - | grep -c '签到表 No\.[123]')" = 3
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  "$talven" report run "$work/rich.frf" --rows 3 --var title=签到表 --quiet --out "$work/rich.png" --dpi 40
+file "$work/rich-1.png" | grep -q 'PNG image data'
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  "$talven" frp render "$work/rich.frp" --out "$work/again.pdf"
+test "$(pdftotext -enc UTF-8 "$work/again.pdf" - | grep -c '签到表 No\.[123]')" = 3
 echo "report run: ok"

@@ -1,9 +1,11 @@
 #include "report/rich/rich_render.h"
 
+#include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextCursor>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,6 +74,21 @@ QString InsertedText(const std::string& gbk) {
     }
   }
   return out;
+}
+
+// Qt lays rich text out with its fonts, which need a QGuiApplication. A
+// program that has none when it first meets rich text (a command that writes
+// a prepared report or a PDF file) gets one, off screen without a display,
+// kept to the end of the program; reports without rich text never start Qt.
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char name[] = "talven";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* app = new QGuiApplication(argc, argv);
+  (void)app;
 }
 
 }  // namespace
@@ -239,8 +256,12 @@ void EmitRich(TfrRichView& rich, const std::function<void()>& write) {
 void StartRichEngine() {
   RegisterViewRenderer(
       "TfrRichView",
-      {[](TfrView& v, Canvas& c) { RenderRich(static_cast<TfrRichView&>(v), c); },
+      {[](TfrView& v, Canvas& c) {
+         EnsureGuiApplication();
+         RenderRich(static_cast<TfrRichView&>(v), c);
+       },
        [](TfrStretcheable& v, TfrHeightKind kind) -> std::int32_t {
+         EnsureGuiApplication();
          auto& rich = static_cast<TfrRichView&>(v);
          switch (kind) {
            case TfrHeightKind::Content: return RichContentHeight(rich);
@@ -249,7 +270,10 @@ void StartRichEngine() {
          }
          return rich.Height;
        },
-       [](TfrView& v, const std::function<void()>& write) { EmitRich(static_cast<TfrRichView&>(v), write); }});
+       [](TfrView& v, const std::function<void()>& write) {
+         EnsureGuiApplication();
+         EmitRich(static_cast<TfrRichView&>(v), write);
+       }});
 }
 
 }  // namespace talven

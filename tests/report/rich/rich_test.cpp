@@ -6,9 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <cmath>
 #include <filesystem>
@@ -20,6 +18,7 @@
 #include "report/engine/engine_fixture.h"
 #include "report/expr/resolver.h"
 #include "report/model/rich_view.h"
+#include "report/render/cairo/pdf_document.h"
 #include "report/render/font_faces.h"
 #include "report/render/qt/qt_canvas.h"
 #include "report/render/recording_canvas.h"
@@ -257,17 +256,17 @@ TEST_F(RichTest, APictureAndAPdfShowTheRichText) {
   EXPECT_NEAR((redLeft + redRight) / 2.0, 20 + 150, 4) << "the title is centred";
   EXPECT_GT(yellow, 50);
 
+  // The PDF file as the program writes one, through the cairo canvas.
   const std::string pdf = (dir / "rich.pdf").string();
   {
-    QPdfWriter writer(QString::fromStdString(pdf));
-    writer.setResolution(600);
-    writer.setPageSize(QPageSize(QPageSize::A5));
-    QPainter painter(&writer);
-    QtCanvas canvas(painter, ProductionMetrics(), 600);
+    PdfDocument document(pdf, "rich");
+    Canvas& canvas = document.BeginPage(TenthsToPoints(1480), TenthsToPoints(2100));
     TfrRichView r;
     SampleRich(r);
-    r.DrawScaleX = r.DrawScaleY = 600 / 96.0;
+    r.DrawScaleX = r.DrawScaleY = PdfDocument::kResolution / 96.0;
     RenderView(r, canvas);
+    document.EndPage();
+    document.Finish();
   }
   const auto [text, ok] = PdfText(pdf);
   EXPECT_TRUE(ok);
