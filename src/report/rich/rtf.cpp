@@ -9,6 +9,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -694,6 +695,7 @@ class RtfWriter {
   }
   void CharProps(const QTextCharFormat& f);
   void Text(const QString& text, int codePage);
+  void Unicode(char32_t c);
 
   const QTextDocument& doc_;
   std::string out_;
@@ -717,6 +719,24 @@ void RtfWriter::CharProps(const QTextCharFormat& f) {
   if (f.hasProperty(QTextFormat::BackgroundBrush)) Control("highlight", ColorIndex(f.background().color()));
 }
 
+// Whether a character below 0x80 written as its byte reads back as itself in
+// a code page: not so for some bytes of a few Asian code pages (0x5C is the
+// won sign in Johab), which are written as Unicode instead.
+bool AsciiReadsBack(int codePage, char32_t c) {
+  if (codePage == kGbk || codePage == 1252) return true;
+  static std::map<int, std::bitset<128>> tables;
+  auto it = tables.find(codePage);
+  if (it == tables.end()) {
+    std::bitset<128> same;
+    for (int b = 0x20; b < 0x80; ++b) {
+      const char byte = static_cast<char>(b);
+      same[static_cast<std::size_t>(b)] = Decode(codePage, std::string_view(&byte, 1)) == QString(QChar(b));
+    }
+    it = tables.emplace(codePage, same).first;
+  }
+  return it->second[static_cast<std::size_t>(c)];
+}
+
 void RtfWriter::Text(const QString& text, int codePage) {
   for (qsizetype i = 0; i < text.size(); ++i) {
     char32_t c = text[i].unicode();
@@ -724,7 +744,10 @@ void RtfWriter::Text(const QString& text, int codePage) {
       c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
       ++i;
     }
-    if (c == '\\' || c == '{' || c == '}') {
+    const bool ascii = c >= 0x20 && c < 0x80;
+    if (ascii && !AsciiReadsBack(codePage, c)) {
+      Unicode(c);
+    } else if (c == '\\' || c == '{' || c == '}') {
       Raw(std::string{'\\', static_cast<char>(c)});
     } else if (c == '\t') {
       Control("tab");
@@ -733,7 +756,7 @@ void RtfWriter::Text(const QString& text, int codePage) {
     } else if (c == 0xA0) {
       Raw("\\~");
     } else if (c < 0x20) {
-    } else if (c < 0x80) {
+    } else if (ascii) {
       Raw(std::string(1, static_cast<char>(c)));
     } else if (const std::uint16_t g = codePage == kGbk ? UnicodeToGbkChar(c) : 0; g != 0) {
       static const char kHex[] = "0123456789abcdef";
@@ -742,19 +765,23 @@ void RtfWriter::Text(const QString& text, int codePage) {
         bytes += std::string{'\\', '\'', kHex[b >> 4], kHex[b & 15]};
       Raw(bytes);
     } else {
-      // "?" for readers without Unicode; it needs no delimiter.
-      auto unit = [&](char32_t u) {
-        Control("u", u > 32767 ? static_cast<long long>(u) - 65536 : static_cast<long long>(u));
-        out_ += '?';
-        delimit_ = false;
-      };
-      if (c > 0xFFFF) {
-        unit(QChar::highSurrogate(c));
-        unit(QChar::lowSurrogate(c));
-      } else {
-        unit(c);
-      }
+      Unicode(c);
     }
+  }
+}
+
+void RtfWriter::Unicode(char32_t c) {
+  // "?" for readers without Unicode; it needs no delimiter.
+  auto unit = [&](char32_t u) {
+    Control("u", u > 32767 ? static_cast<long long>(u) - 65536 : static_cast<long long>(u));
+    out_ += '?';
+    delimit_ = false;
+  };
+  if (c > 0xFFFF) {
+    unit(QChar::highSurrogate(c));
+    unit(QChar::lowSurrogate(c));
+  } else {
+    unit(c);
   }
 }
 

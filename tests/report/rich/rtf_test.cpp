@@ -79,6 +79,9 @@ TEST(Rtf, WhatTheWriterWritesReadsBackUnchanged) {
       "{\\rtf1 plain}",
       "\xd6\xd0\r\n",
       "{\\rtf1\\deftab360 a\\par\\par}",
+      // In the Johab face the byte 5c reads as the won sign: a backslash
+      // there is written as Unicode.
+      "{\\rtf1{\\fonttbl{\\f0\\fcharset130 Gulim;}}\\f0 a\\u92?\\u8361?b}",
   };
   EnsureGuiApplication();
   for (const std::string& rtf : samples) {
