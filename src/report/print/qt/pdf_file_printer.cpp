@@ -2,6 +2,8 @@
 
 #include <QPageLayout>
 
+#include <algorithm>
+
 #include "base/error.h"
 #include "base/text.h"
 #include "report/print/printer.h"
@@ -53,8 +55,8 @@ void PdfFilePrinter::BeginJob(const std::string& title) {
   const PrinterPageGeometry g = GeometryOf(layout, kResolution, settings_);
   Sheet sheet;
   if (IsCustomPaper(settings_)) {
-    sheet.WidthPoints = TenthsToPoints(settings_.PaperWidth);
-    sheet.HeightPoints = TenthsToPoints(settings_.PaperLength);
+    sheet.WidthPoints = TenthsToPoints(std::max(1, settings_.PaperWidth));
+    sheet.HeightPoints = TenthsToPoints(std::max(1, settings_.PaperLength));
   } else {
     const QRect full = layout.fullRectPoints();
     sheet.WidthPoints = full.width();
