@@ -2,13 +2,11 @@
 // row and 30 rows of six framed cells a page, Chinese text in the Song face)
 // printed into a PDF file through the print run (page list, copies, paper
 // checks, the PDF printer's jobs, metrics, releasing every page), against
-// the same pages drawn straight into a PDF writer with DrawPage. Counter:
+// the same pages drawn straight into a PDF document with DrawPage. Counter:
 // pages per second; the run's overhead is the ratio of the two rates.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPdfWriter>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +20,7 @@
 #include "report/print/printer.h"
 #include "report/print/qt/pdf_file_printer.h"
 #include "report/print/qt/printing.h"
-#include "report/render/qt/qt_canvas.h"
-#include "report/render/text_metrics.h"
+#include "report/render/cairo/pdf_document.h"
 
 namespace talven {
 namespace {
@@ -104,22 +101,18 @@ void BM_DrawStraightToPdf(benchmark::State& state) {
   TfrReport& report = SignInReport();
   TfrEMFPages& pages = PreparedPagesOf(report);
   const std::string file = OutFile("straight");
-  const int dpi = PdfFilePrinter::kResolution;
   for (auto _ : state) {
-    QPdfWriter writer(QString::fromStdString(file));
-    writer.setResolution(dpi);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    QPainter painter(&writer);
-    QtCanvas canvas(painter, ProductionMetrics(), dpi);
+    PdfDocument pdf(file, "Untitled");
     for (int i = 0; i < pages.PageCount(); ++i) {
-      if (i > 0) writer.newPage();
+      Canvas& canvas = pdf.BeginPage(TenthsToPoints(2100), TenthsToPoints(2970));
       TfrPreparedPage& p = pages.PageAt(i);
-      const TfrRect sheet{0, 0, writer.width(), writer.height()};
       p.InView = true;
-      pages.DrawPage(i, canvas, sheet);
+      pages.DrawPage(i, canvas, pdf.PageRect());
       p.InView = false;
       pages.DrawPage(i, canvas, TfrRect{});
+      pdf.EndPage();
     }
+    pdf.Finish();
   }
   std::remove(file.c_str());
   state.counters["pages_per_s"] =

@@ -1,24 +1,20 @@
 #include "report/print/qt/pdf_file_printer.h"
 
 #include <QPageLayout>
-#include <QPdfWriter>
-#include <QSaveFile>
+
+#include <algorithm>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "report/print/printer.h"
 #include "report/print/qt/qt_paper.h"
-#include "report/render/qt/qt_canvas.h"
-#include "report/render/text_metrics.h"
+#include "report/render/cairo/pdf_document.h"
 
 namespace talven {
 
 namespace {
 
-// The border as the page's margins: the writer puts the painter's origin at
-// the printable area itself, so the painter needs no transform (which
-// would make the PDF engine restate its graphics state for every shape).
-// Drawing may still reach into the border.
+// The border as the page's margins: the printable area.
 QPageLayout LayoutOf(const PrinterDeviceSettings& s) {
   const double border = 50.0 / 254 * 72;
   return QPageLayout(TablePageSize(s), SheetIsLandscape(s) ? QPageLayout::Landscape : QPageLayout::Portrait,
@@ -29,12 +25,8 @@ QPageLayout LayoutOf(const PrinterDeviceSettings& s) {
 
 PdfFilePrinter::PdfFilePrinter(std::string fileName) : fileName_(std::move(fileName)) {}
 
-PdfFilePrinter::~PdfFilePrinter() {
-  canvas_.reset();
-  if (painter_.isActive()) painter_.end();
-  writer_.reset();
-  if (file_) file_->cancelWriting();
-}
+// Without Finish the document leaves nothing behind.
+PdfFilePrinter::~PdfFilePrinter() = default;
 
 std::vector<std::string> PdfFilePrinter::PrinterNames() { return {Utf8ToGbk(fileName_)}; }
 
@@ -57,28 +49,30 @@ std::vector<PrinterPaper> PdfFilePrinter::Papers() {
 
 void PdfFilePrinter::BeginJob(const std::string& title) {
   if (printing_) throw Error("打印作业已经开始"_gbk);
+  // A paper of the table keeps its size in whole points, of which its page
+  // geometry was reckoned; a custom one is its exact size, as its geometry.
   const QPageLayout layout = LayoutOf(settings_);
-  if (!writer_) {
-    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(fileName_.c_str()));
-    if (!file_->open(QIODevice::WriteOnly)) throw Error(Utf8ToGbk("cannot write " + fileName_));
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
-    writer_->setResolution(kResolution);
-    writer_->setCreator(QStringLiteral("talven"));
-    writer_->setTitle(QString::fromUtf8(GbkToUtf8(title).c_str()));
-    writer_->setPageLayout(layout);
-    if (!painter_.begin(writer_.get())) throw Error(Utf8ToGbk("cannot write " + fileName_));
-    canvas_ = std::make_unique<QtCanvas>(painter_, ProductionMetrics(), kResolution);
+  const PrinterPageGeometry g = GeometryOf(layout, kResolution, settings_);
+  Sheet sheet;
+  if (IsCustomPaper(settings_)) {
+    sheet.WidthPoints = TenthsToPoints(std::max(1, settings_.PaperWidth));
+    sheet.HeightPoints = TenthsToPoints(std::max(1, settings_.PaperLength));
   } else {
-    // A later job's paper applies from its first sheet on.
-    writer_->setPageLayout(layout);
-    StartSheet();
+    const QRect full = layout.fullRectPoints();
+    sheet.WidthPoints = full.width();
+    sheet.HeightPoints = full.height();
   }
+  sheet.OriginX = g.OffsetX;
+  sheet.OriginY = g.OffsetY;
+  if (!pdf_) pdf_ = std::make_unique<PdfDocument>(Utf8ToGbk(fileName_), title);
+  sheet_ = sheet;
+  StartSheet();
   printing_ = true;
   jobs_.push_back({title, 1, settings_});
 }
 
 void PdfFilePrinter::StartSheet() {
-  if (!writer_->newPage()) throw Error(Utf8ToGbk("cannot write " + fileName_));
+  canvas_ = &pdf_->BeginPage(sheet_.WidthPoints, sheet_.HeightPoints, sheet_.OriginX, sheet_.OriginY);
 }
 
 void PdfFilePrinter::NewPage() {
@@ -87,14 +81,19 @@ void PdfFilePrinter::NewPage() {
   ++jobs_.back().Sheets;
 }
 
-void PdfFilePrinter::EndJob() { printing_ = false; }
+void PdfFilePrinter::EndJob() {
+  if (printing_) pdf_->EndPage();
+  printing_ = false;
+  canvas_ = nullptr;
+}
 
 void PdfFilePrinter::AbortJob() {
   printing_ = false;
+  canvas_ = nullptr;
   dropped_ = true;
 }
 
-Canvas* PdfFilePrinter::JobCanvas() { return printing_ ? canvas_.get() : nullptr; }
+Canvas* PdfFilePrinter::JobCanvas() { return printing_ ? canvas_ : nullptr; }
 
 int PdfFilePrinter::Sheets() const {
   int n = 0;
@@ -104,18 +103,9 @@ int PdfFilePrinter::Sheets() const {
 
 void PdfFilePrinter::Finish() {
   if (printing_) EndJob();
-  canvas_.reset();
-  if (painter_.isActive()) painter_.end();
-  writer_.reset();
-  if (!file_) return;
-  if (dropped_) {
-    file_->cancelWriting();
-    file_.reset();
-    return;
-  }
-  const bool written = file_->commit();
-  file_.reset();
-  if (!written) throw Error(Utf8ToGbk("cannot write " + fileName_));
+  if (!pdf_) return;
+  std::unique_ptr<PdfDocument> pdf = std::move(pdf_);
+  if (!dropped_) pdf->Finish();
 }
 
 }  // namespace talven

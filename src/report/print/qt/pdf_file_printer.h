@@ -4,12 +4,14 @@
 // each edge, as the virtual printer lays pages out. Every job of a run goes
 // into the one file, in order, each sheet with its own paper; the jobs are
 // kept so that their boundaries, titles and copies can be told. It makes no
-// copies itself (the run prints them). The file is written beside its name
-// and put in place by Finish; a run that is dropped or fails leaves any
-// earlier file of that name as it was. Needs a QGuiApplication.
+// copies itself (the run prints them). The sheets are written through the
+// PDF document of the cairo canvas (subset fonts with their text, JPEG
+// photographs as they are); the first job's title is the document's. The
+// file is written beside its name and put in place by Finish; a run that is
+// dropped or fails leaves any earlier file of that name as it was. The
+// sheets' sizes and printable areas are those of Qt's page layouts, as the
+// system's printers have them.
 #pragma once
-
-#include <QPainter>
 
 #include <memory>
 #include <string>
@@ -17,12 +19,9 @@
 
 #include "report/print/printer_system.h"
 
-class QPdfWriter;
-class QSaveFile;
-
 namespace talven {
 
-class QtCanvas;
+class PdfDocument;
 
 class PdfFilePrinter : public PrinterSystem {
  public:
@@ -65,14 +64,19 @@ class PdfFilePrinter : public PrinterSystem {
   static constexpr int kResolution = 1200;
 
  private:
+  // The paper of the current job: its size in points as it lies, and the
+  // printable area's corner in device pixels.
+  struct Sheet {
+    double WidthPoints = 0, HeightPoints = 0;
+    int OriginX = 0, OriginY = 0;
+  };
   void StartSheet();
 
   std::string fileName_;
   PrinterDeviceSettings settings_;
-  std::unique_ptr<QSaveFile> file_;
-  std::unique_ptr<QPdfWriter> writer_;
-  QPainter painter_;
-  std::unique_ptr<QtCanvas> canvas_;
+  std::unique_ptr<PdfDocument> pdf_;
+  Sheet sheet_;
+  Canvas* canvas_ = nullptr;
   std::vector<Job> jobs_;
   bool printing_ = false;
   bool dropped_ = false;

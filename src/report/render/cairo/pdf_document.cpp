@@ -86,12 +86,15 @@ cairo_status_t PdfDocument::Write(void* closure, const unsigned char* data, unsi
   return CAIRO_STATUS_SUCCESS;
 }
 
-Canvas& PdfDocument::BeginPage(double widthPoints, double heightPoints) {
+Canvas& PdfDocument::BeginPage(double widthPoints, double heightPoints, int originX, int originY) {
   if (inPage_) EndPage();
   cairo_pdf_surface_set_size(surface_, widthPoints, heightPoints);
-  pageRect_ = TfrRect{0, 0, RoundHalfEven(widthPoints * kResolution / 72.0),
-                      RoundHalfEven(heightPoints * kResolution / 72.0)};
+  pageRect_ = TfrRect{-originX, -originY, RoundHalfEven(widthPoints * kResolution / 72.0) - originX,
+                      RoundHalfEven(heightPoints * kResolution / 72.0) - originY};
   canvas_->NewPage();
+  cairo_identity_matrix(cr_);
+  cairo_scale(cr_, 72.0 / kResolution, 72.0 / kResolution);
+  cairo_translate(cr_, originX, originY);
   canvas_->SetClipRect(std::nullopt);
   inPage_ = true;
   return *canvas_;

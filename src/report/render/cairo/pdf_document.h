@@ -40,9 +40,12 @@ class PdfDocument {
   PdfDocument& operator=(const PdfDocument&) = delete;
 
   // A new page of the paper size in points, as the page lies (a landscape
-  // page is wider than high); its canvas, with no clip.
-  Canvas& BeginPage(double widthPoints, double heightPoints);
-  // The page in device pixels: the rectangle a page is drawn into.
+  // page is wider than high); its canvas, with no clip. The canvas's origin
+  // lies originX, originY device pixels in from the page's top-left corner
+  // (a printer's printable area, say).
+  Canvas& BeginPage(double widthPoints, double heightPoints, int originX = 0, int originY = 0);
+  // The page in device pixels of its canvas: the rectangle a page is drawn
+  // into.
   TfrRect PageRect() const { return pageRect_; }
   void EndPage();
   int PageCount() const { return pages_; }

@@ -29,6 +29,7 @@
 #include "report/print/numbered_pages.h"
 #include "report/print/recording_printer.h"
 #include "report/print/qt/test_app.h"
+#include "report/render/cairo/pdf_fixture.h"
 #include "support/fixture.h"
 
 namespace talven {
@@ -109,6 +110,66 @@ TEST_F(PrintQtTest, ACancelledRunLeavesTheFileThatWasThere) {
   PrintReportTo(report, TfrPrintChoice{}, {"", file});
   EXPECT_EQ(test::ReadFile(file), "earlier");
   EXPECT_EQ(Printer().System(), &system);
+}
+
+// Where a sheet's ink begins, in device pixels from the paper's top-left
+// corner at 1200 dpi (within its first 600 pixels); (-1, -1) for none.
+std::pair<int, int> FirstInk(const std::string& pdf, int page, const std::string& root) {
+  const std::string n = std::to_string(page);
+  Shell("pdftoppm -r 1200 -gray -singlefile -f " + n + " -l " + n + " -x 0 -y 0 -W 600 -H 600 '" + pdf + "' '" + root + "'");
+  const std::string pgm = test::ReadFile(root + ".pgm");
+  const std::string header = "P5\n600 600\n255\n";
+  if (pgm.compare(0, header.size(), header) != 0 || pgm.size() < header.size() + 600 * 600) return {-2, -2};
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 600; ++x)
+      if (static_cast<unsigned char>(pgm[header.size() + static_cast<std::size_t>(y) * 600 + x]) < 128) return {x, y};
+  return {-1, -1};
+}
+
+TEST(PdfFilePrinter, EverySheetDrawsFromItsPrintableAreaAndKeepsThePhotographsData) {
+  TestApp();
+  test::TempDir dir;
+  const std::string file = dir.File("sheets.pdf");
+  const std::string photo = PhotoJpeg(120, 160, 200);
+  PdfFilePrinter printer(file);
+  PrinterDeviceSettings a4, a5;
+  a5.PaperCode = 11;
+  a5.Portrait = false;
+  std::vector<PrinterPageGeometry> geometry;
+  for (const PrinterDeviceSettings& paper : {a4, a5}) {
+    printer.SetDeviceSettings({}, paper);
+    geometry.push_back(printer.PageGeometry());
+    printer.BeginJob(paper.Portrait ? "签到表"_gbk : "相片签到表"_gbk);
+    for (int sheet = 0; sheet < 2; ++sheet) {
+      if (sheet > 0) printer.NewPage();
+      Canvas& canvas = *printer.JobCanvas();
+      canvas.SetBrush({clBlack});
+      canvas.FillRect({0, 0, 100, 100});
+      EXPECT_TRUE(canvas.StretchJpeg({1000, 1000, 2200, 2600}, photo, 120, 160));
+    }
+    printer.EndJob();
+  }
+  printer.Finish();
+
+  // The printable area's corner, about 5 mm in (the page layout's margins
+  // are whole points), is the canvas's origin on every sheet of either paper.
+  for (int page = 1; page <= 4; ++page) {
+    const PrinterPageGeometry& g = geometry[page <= 2 ? 0 : 1];
+    EXPECT_NEAR(g.OffsetX, 236, 4);
+    EXPECT_EQ(FirstInk(file, page, dir.File("corner")), std::make_pair(g.OffsetX, g.OffsetY)) << "sheet " << page;
+  }
+
+  const std::string info = Shell("pdfinfo -f 1 -l 4 '" + file + "'").Out;
+  EXPECT_NE(info.find("Title:           签到表"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page    2 size:  595 x 842 pts (A4)"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page    3 size:  595 x 420 pts (A5)"), std::string::npos) << info;
+  EXPECT_EQ(Shell("qpdf --check '" + file + "'").Code, 0);
+  // The photograph is its own JPEG data on every sheet.
+  const std::vector<std::string> images = SplitLines(Shell("pdfimages -list '" + file + "'").Out);
+  ASSERT_EQ(images.size(), 6u);
+  for (std::size_t i = 2; i < images.size(); ++i) EXPECT_NE(images[i].find(" jpeg "), std::string::npos) << images[i];
+  ASSERT_EQ(Shell("pdfimages -j -f 3 -l 3 '" + file + "' '" + dir.File("photo") + "'").Code, 0);
+  EXPECT_EQ(test::ReadFile(dir.File("photo-000.jpg")), photo);
 }
 
 TEST_F(PrintQtTest, ThePrinterListHoldsTheSystemsPrintersAndCancelRestoresTheChoice) {
