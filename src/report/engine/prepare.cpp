@@ -641,6 +641,9 @@ bool PrepareReport(TfrReport& report) {
   Hooks().BandDataSourceChanged = [&report](TfrBand& band, const std::string& text) {
     SetBandDataSource(band, report, text);
   };
+  // A long-running script lets the progress window's events run, so that
+  // its cancel button can stop the script too.
+  ReportHooks().ProcessMessages = [] { CurrentProgressWindow().ProcessEvents(); };
   bool result = false;
   try {
     result = run.Prepare();

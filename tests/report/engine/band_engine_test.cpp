@@ -472,6 +472,7 @@ class PressingProgress : public TfrProgressWindow {
   void SetCaption(const std::string& caption) override { captions.push_back(caption); }
   void SetLabel(const std::string& label) override {
     labels.push_back(label);
+    eventsSinceLabel = 0;
     if (label == cancelAt) report_.Cancelled = true;
   }
   bool RunModal(const std::function<void()>& job) override {
@@ -481,11 +482,16 @@ class PressingProgress : public TfrProgressWindow {
     return ok_;
   }
   void Close(bool ok) override { ok_ = ok; }
-  void ProcessEvents() override {}
+  void ProcessEvents() override {
+    // The engine lets events run once or twice per progress report; more
+    // in a row come from a script at work.
+    if (cancelInScript && ++eventsSinceLabel > 3) report_.Cancelled = pressedInScript = true;
+  }
 
   Strings captions, labels;
   std::string cancelAt;
-  int modalRuns = 0;
+  bool cancelInScript = false, pressedInScript = false;
+  int modalRuns = 0, eventsSinceLabel = 0;
 
  private:
   TfrReport& report_;
@@ -518,6 +524,20 @@ TEST_F(BandEngine, ProgressWindowShowsPassesAndItsCancelStopsThePreparation) {
     EXPECT_FALSE(PrepareReport(report));
   }
   EXPECT_EQ(pages.PageCount(), 3) << "stops at the next check after the cancel";
+}
+
+TEST_F(BandEngine, TheProgressWindowsCancelStopsARunawayScript) {
+  report.ShowProgress = true;
+  AddBand(btMasterData, "MasterData1", 0, 100, "3");
+  PageAt(0).PageScript = {"begin i := 0; while 1 = 1 do i := i + 1 end"};
+  PressingProgress progress(report);
+  progress.cancelInScript = true;
+  {
+    ProgressWindowScope scope(progress);
+    UiScope uiScope(ui);
+    EXPECT_FALSE(PrepareReport(report));
+  }
+  EXPECT_TRUE(progress.pressedInScript);
 }
 
 }  // namespace
