@@ -73,6 +73,8 @@ fi
 # the corpus, so it is not read again while running (-reload=0; reading a
 # folder of thousands of inputs every second costs most of the time).
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:max_malloc_fill_size=0:malloc_context_size=10}
+# fontconfig keeps its caches for the life of the process, as in the tests.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 set +e
 nice -n 10 "$build/fuzz/fuzz_$target" "${limits[@]}" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" -reload=0 \
   -print_final_stats=1 -artifact_prefix="$findings/" "${dict[@]}" "$@" "$corpus" >"$log" 2>&1

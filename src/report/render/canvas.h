@@ -75,6 +75,9 @@ struct PlacedText {
 
 // The largest font pixel height a canvas takes.
 constexpr int kMaxFontPixels = 1 << 16;
+// The furthest from the origin a device reaches, in pixels: no sheet at any
+// resolution a canvas is made for is wider or taller.
+constexpr int kMaxDevicePixels = 1 << 18;
 
 class Canvas {
  public:

@@ -368,8 +368,19 @@ void DrawUnderlines(TfrMemoView& m, Canvas& c) {
   const int step = RoundHalfEven(m.LineSpacing * m.DrawScaleY) + fh;
   const int d = RoundHalfEven(2 * m.DrawScaleY) + fh;
   if (step <= 0) return;
-  for (int i = 0; i < m.Height / step; ++i) {
-    const int y = m.Top + m.GapY + i * step + d;
+  // The rules run down the whole height, however tall a damaged file makes
+  // it; only those that can show are drawn: inside the clip region, and
+  // never further out than a device reaches.
+  const std::int64_t first = std::int64_t{m.Top} + m.GapY + d;
+  std::int64_t top = -kMaxDevicePixels, bottom = kMaxDevicePixels;
+  if (const auto& clip = c.ClipRect()) {
+    top = std::max<std::int64_t>(top, clip->Top);
+    bottom = std::min<std::int64_t>(bottom, std::int64_t{clip->Bottom} - 1);
+  }
+  const std::int64_t from = top > first ? (top - first + step - 1) / step : 0;
+  const std::int64_t to = bottom < first ? -1 : std::min<std::int64_t>(m.Height / step - 1, (bottom - first) / step);
+  for (std::int64_t i = from; i <= to; ++i) {
+    const int y = static_cast<int>(first + i * step);
     c.Line(m.Left, y, m.Left + m.Width - 1, y);
   }
 }

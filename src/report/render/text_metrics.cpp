@@ -1,5 +1,7 @@
 #include "report/render/text_metrics.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 
 namespace talven {
@@ -36,7 +38,11 @@ std::int64_t FontMeasure::Width64(std::string_view text, int* chars) const {
 int TextWidthOf(const FontMeasure& measure, std::string_view text, int charExtra) {
   int chars = 0;
   const std::int64_t w = measure.Width64(text, &chars);
-  return Round64(w) + charExtra * chars;
+  const std::int64_t rounded = w >= 0 ? (w + 32) >> 6 : -((-w + 32) >> 6);
+  // A damaged character spacing can make any width: it saturates, with room
+  // left for the positions the layout adds to it.
+  constexpr std::int64_t kWidest = 1 << 30;
+  return static_cast<int>(std::clamp(rounded + std::int64_t{charExtra} * chars, -kWidest, kWidest));
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "base/text.h"
 #include "render_fixture.h"
@@ -260,6 +262,49 @@ TEST_F(Draw, ALineObjectWithEqualSidesIsVertical) {
   EXPECT_EQ(canvas.Lines()[0], (RecordedLine{10, 10, 10, 40, {clBlack, 1, PenStyle::Solid}}));
   EXPECT_EQ(line.Width, 0);
   EXPECT_EQ(line.FrameTyp, frbLeft);
+}
+
+// Ruled memos draw a rule a line step apart down their height; a memo made
+// absurdly tall (a damaged prepared file) draws only the rules that can show
+// instead of running for minutes and filling the memory.
+TEST_F(Draw, UnderlinesRuleTheMemoAndOnlyWhereTheyCanShow) {
+  EngineState().DocMode = TfrDocMode::Printing;
+  const auto rules = [&](std::int32_t height, const std::optional<TfrRect>& clip) {
+    TfrMemoView m;
+    Place(m, 10, 20, 100, height);
+    m.Flags |= flUnderlines;
+    canvas.Clear();
+    canvas.SetClipRect(clip);
+    RenderMemo(m, canvas);
+    std::vector<RecordedLine> lines = canvas.Lines();
+    for (const RecordedLine& l : lines) EXPECT_EQ(std::pair(l.X1, l.X2), std::pair(10, 109));
+    return lines;
+  };
+  const std::vector<RecordedLine> ruled = rules(100, std::nullopt);
+  ASSERT_GE(ruled.size(), 2u);
+  const int step = ruled[1].Y1 - ruled[0].Y1;
+  ASSERT_GT(step, 0);
+  EXPECT_EQ(static_cast<int>(ruled.size()), 100 / step);
+  for (std::size_t i = 1; i < ruled.size(); ++i) EXPECT_EQ(ruled[i].Y1 - ruled[i - 1].Y1, step);
+
+  struct Case {
+    std::optional<TfrRect> clip;
+    std::int64_t top, bottom;  // the rules between them, and all of them
+  };
+  const Case cases[] = {
+      {std::nullopt, ruled[0].Y1, kMaxDevicePixels},
+      {TfrRect{0, 500, 300, 700}, 500, 699},
+  };
+  for (const Case& c : cases) {
+    const std::vector<RecordedLine> tall = rules(1 << 30, c.clip);
+    ASSERT_FALSE(tall.empty());
+    EXPECT_EQ((tall.front().Y1 - ruled[0].Y1) % step, 0);
+    EXPECT_LE(c.top, tall.front().Y1);
+    EXPECT_LT(tall.front().Y1 - step, c.top);
+    EXPECT_GE(c.bottom, tall.back().Y1);
+    EXPECT_GT(tall.back().Y1 + step, c.bottom);
+    EXPECT_EQ(static_cast<std::int64_t>(tall.size()), (tall.back().Y1 - tall.front().Y1) / step + 1);
+  }
 }
 
 TEST_F(Draw, BandAlignSettlesAgainstNeighboursAndMargins) {

@@ -54,6 +54,9 @@ TEST(Fonts, WidthsAreTheFacesAdvancesAndChineseFallsBackToTheSongFace) {
   // not ten rounded ones.
   EXPECT_EQ(TextWidthOf(a13, "iiiiiiiiii", 0), Round64(std::int64_t{10} * a13.Advance64('i')));
   EXPECT_EQ(TextWidthOf(a13, "ab", 2), TextWidthOf(a13, "ab", 0) + 4);
+  // A character spacing from a damaged file saturates instead of wrapping.
+  EXPECT_EQ(TextWidthOf(a13, "ab", 1347440720), 1 << 30);
+  EXPECT_EQ(TextWidthOf(a13, "ab", -1347440720), -(1 << 30));
 }
 
 TEST(Fonts, AChineseMemoWrapsByTheFontsWidths) {
