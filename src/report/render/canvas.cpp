@@ -89,9 +89,10 @@ PlacedText Canvas::Place(int x, int y, std::string_view text) const {
       --blanksLeft;
     }
   }
-  const int width = Round64(pen64);
-  const int cell = Round64(std::int64_t{m.Ascent64()} + m.Descent64());
-  out.Bounds = upward ? TfrRect{x, y - width, x + cell, y} : TfrRect{x, y, x + width, y + cell};
+  const std::int64_t width = pen64 >= 0 ? (pen64 + 32) >> 6 : -((-pen64 + 32) >> 6);
+  const std::int64_t cell = Round64(std::int64_t{m.Ascent64()} + m.Descent64());
+  out.Bounds = upward ? TfrRect{x, Saturated32(y - width), Saturated32(x + cell), y}
+                      : TfrRect{x, y, Saturated32(x + width), Saturated32(y + cell)};
   return out;
 }
 

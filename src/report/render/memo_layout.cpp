@@ -72,8 +72,9 @@ class PrefixWidths {
 
   // Width of the bytes i … j (1-based, inclusive), with `tail` after them.
   int Width(std::size_t i, std::size_t j, std::int32_t tail64 = 0, int tailChars = 0) const {
-    if (j + 1 < i) return Round64(tail64) + extra_ * tailChars;
-    return Round64(cum_[j] - cum_[i - 1] + tail64) + extra_ * (chars_[j] - chars_[i - 1] + tailChars);
+    if (j + 1 < i) return Saturated32(std::int64_t{Round64(tail64)} + std::int64_t{extra_} * tailChars);
+    return Saturated32(std::int64_t{Round64(cum_[j] - cum_[i - 1] + tail64)} +
+                       std::int64_t{extra_} * (chars_[j] - chars_[i - 1] + tailChars));
   }
 
  private:
@@ -209,8 +210,11 @@ void LayoutText(TfrMemoView& m) {
   TfrStrings& lines = LayoutLines();
   lines.clear();
   const int fh = c.FontPixelHeight();
-  m.LineStep = m.LineSpacing + fh;
-  const int limit = turned ? m.Height - 2 * m.GapY : m.Width - 2 * m.GapX;
+  // A damaged file may give any spacing, gap or size: the sums saturate
+  // instead of wrapping.
+  m.LineStep = Saturated32(std::int64_t{m.LineSpacing} + fh);
+  const int limit = Saturated32(turned ? std::int64_t{m.Height} - 2 * std::int64_t{m.GapY}
+                                     : std::int64_t{m.Width} - 2 * std::int64_t{m.GapX});
   const bool wrap = (m.Flags & flWordWrap) != 0;
   // Editing tools show a lone bracketed expression unbroken.
   const bool oneBracket = !DocumentMode() && m.OutputText.size() == 1 && m.OutputText[0].starts_with("[") &&
@@ -221,7 +225,7 @@ void LayoutText(TfrMemoView& m) {
     else lines.push_back(line + kParagraphEnd);
   }
   const std::int32_t count = static_cast<std::int32_t>(lines.size());
-  m.TextHeight = count * m.LineStep + 2 * (turned ? m.GapX : m.GapY);
+  m.TextHeight = Saturated32(std::int64_t{count} * m.LineStep + 2 * std::int64_t{turned ? m.GapX : m.GapY});
   c.SetCharExtra(0);
 }
 
@@ -271,6 +275,12 @@ std::uint16_t LineFrameBits(std::uint16_t bits, std::size_t i, std::size_t count
   return bits & ~(frbBottom | frbTop);
 }
 
+// A line spacing on the device: one a damaged file makes larger than any
+// device is kept to the device's reach.
+int DeviceSpacing(double spacing) {
+  return RoundHalfEven(std::clamp(spacing, -double{kMaxDevicePixels}, double{kMaxDevicePixels}));
+}
+
 }  // namespace
 
 void DrawTextLines(TfrMemoView& m, Canvas& c) {
@@ -278,7 +288,9 @@ void DrawTextLines(TfrMemoView& m, Canvas& c) {
   SetDrawingFont(m, c, turnedFont);
   const TfrRect& dr = m.DrawRect;
   const TfrRect clip{dr.Left + 1, dr.Top, dr.Right - 2, dr.Bottom - 1};
-  m.TextHeight = RoundHalfEven(m.TextHeight * m.DrawScaleY);
+  // As the object's own geometry on the device (BeginPaint), the text's
+  // height stays within reach of the sums made of it.
+  m.TextHeight = RoundHalfEven(std::clamp(m.TextHeight * m.DrawScaleY, -double{1 << 28}, double{1 << 28}));
   const std::int32_t savedAlignment = m.Alignment, savedLeft = m.Left, savedTop = m.Top;
   const bool middle = (m.Alignment & frtaMiddle) != 0, down = (m.Alignment & frtaDown) != 0;
   if (middle || down) {
@@ -301,7 +313,7 @@ void DrawTextLines(TfrMemoView& m, Canvas& c) {
 
   if (!Turned(m)) {
     int y = m.Top + m.GapY;
-    m.LineStep = RoundHalfEven(m.LineSpacing * m.DrawScaleY) + c.FontPixelHeight();
+    m.LineStep = DeviceSpacing(m.LineSpacing * m.DrawScaleY) + c.FontPixelHeight();
     const bool oneBracket = !DocumentMode() && count == 1 && m.OutputText[0].starts_with("[") &&
                             c.TextWidth(m.OutputText[0]) > clip.Right - clip.Left;
     for (std::size_t i = 0; i < count; ++i) {
@@ -323,11 +335,11 @@ void DrawTextLines(TfrMemoView& m, Canvas& c) {
         c.SetTextJustification(0, 0);
       }
       ++m.LinesDrawn;
-      y += m.LineStep;
+      y = Saturated32(std::int64_t{y} + m.LineStep);
     }
   } else {
     int x = m.Left + m.GapX;
-    m.LineStep = RoundHalfEven(m.LineSpacing * m.DrawScaleX) + c.FontPixelHeight();
+    m.LineStep = DeviceSpacing(m.LineSpacing * m.DrawScaleX) + c.FontPixelHeight();
     for (std::size_t i = 0; i < count; ++i) {
       std::string line = m.OutputText[i];
       const bool paragraphEnd = TakeMark(line);
@@ -352,7 +364,7 @@ void DrawTextLines(TfrMemoView& m, Canvas& c) {
         c.SetTextJustification(0, 0);
       }
       ++m.LinesDrawn;
-      x += m.LineStep;
+      x = Saturated32(std::int64_t{x} + m.LineStep);
     }
   }
   m.Alignment = savedAlignment;
@@ -365,7 +377,7 @@ void DrawUnderlines(TfrMemoView& m, Canvas& c) {
   SetDrawingFont(m, c, false);
   const int fh = c.FontPixelHeight();
   c.SetPen(CanvasPen{m.FrameColor, RoundHalfEven(m.FrameWidth), PenStyle::Solid});
-  const int step = RoundHalfEven(m.LineSpacing * m.DrawScaleY) + fh;
+  const int step = DeviceSpacing(m.LineSpacing * m.DrawScaleY) + fh;
   const int d = RoundHalfEven(2 * m.DrawScaleY) + fh;
   if (step <= 0) return;
   // The rules run down the whole height, however tall a damaged file makes
@@ -405,7 +417,7 @@ void RenderMemo(TfrMemoView& m, Canvas& c) {
     if (Turned(m)) {
       m.Height = a;
     } else {
-      if (m.Alignment & 1) m.Left += m.Width - a;
+      if (m.Alignment & 1) m.Left = Saturated32(std::int64_t{m.Left} + m.Width - a);
       m.Width = a;
     }
   }

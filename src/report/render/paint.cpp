@@ -1,5 +1,6 @@
 #include "report/render/paint.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/rounding.h"
@@ -9,6 +10,10 @@
 #include "report/model/report.h"
 
 namespace talven {
+
+namespace {
+constexpr double kDeviceReach = 1 << 28;
+}  // namespace
 
 bool DocumentMode() { return EngineState().DocMode == TfrDocMode::Printing; }
 
@@ -28,19 +33,22 @@ void BeginPaint(TfrView& v) {
   const double sx = v.DrawScaleX, sy = v.DrawScaleY;
   const int ox = v.DrawOffsetX, oy = v.DrawOffsetY;
   const double w = k.FrameWidth;
-  v.Left = RoundHalfEven(k.Left * sx) + ox;
-  v.Top = RoundHalfEven(k.Top * sy) + oy;
-  v.Width = RoundHalfEven(k.Width * sx);
-  v.Height = RoundHalfEven(k.Height * sy);
-  v.FrameWidth = static_cast<float>(w * sx);
-  v.GapX = RoundHalfEven(k.GapX * sx) + RoundHalfEven(w * sx / 2);
-  v.GapY = RoundHalfEven(k.GapY * sy) + RoundHalfEven(w * sy / 2) / 2;
-  k.Right = RoundHalfEven((double(k.Left) + k.Width) * sx + ox);
-  k.Bottom = RoundHalfEven((double(k.Top) + k.Height) * sy + oy);
-  v.DrawRect.Left = (v.FrameTyp & frbLeft) ? v.Left + RoundHalfEven((w * sx - 1) / 2) : v.Left;
-  v.DrawRect.Top = (v.FrameTyp & frbTop) ? v.Top + RoundHalfEven((w * sy - 1) / 2) : v.Top;
-  v.DrawRect.Right = ((v.FrameTyp & frbRight) ? k.Right - RoundHalfEven(w * sx / 2) : k.Right) + 1;
-  v.DrawRect.Bottom = ((v.FrameTyp & frbBottom) ? k.Bottom - RoundHalfEven(w * sy / 2) : k.Bottom) + 1;
+  // Geometry read from a damaged file may hold any values: on the device
+  // every coordinate and size stays within reach of the sums made of them.
+  const auto device = [](double v) { return RoundHalfEven(std::clamp(v, -kDeviceReach, kDeviceReach)); };
+  v.Left = device(k.Left * sx) + ox;
+  v.Top = device(k.Top * sy) + oy;
+  v.Width = device(k.Width * sx);
+  v.Height = device(k.Height * sy);
+  v.FrameWidth = static_cast<float>(std::clamp(w * sx, -kDeviceReach, kDeviceReach));
+  v.GapX = device(k.GapX * sx) + device(w * sx / 2);
+  v.GapY = device(k.GapY * sy) + device(w * sy / 2) / 2;
+  k.Right = device((double(k.Left) + k.Width) * sx + ox);
+  k.Bottom = device((double(k.Top) + k.Height) * sy + oy);
+  v.DrawRect.Left = (v.FrameTyp & frbLeft) ? v.Left + device((w * sx - 1) / 2) : v.Left;
+  v.DrawRect.Top = (v.FrameTyp & frbTop) ? v.Top + device((w * sy - 1) / 2) : v.Top;
+  v.DrawRect.Right = ((v.FrameTyp & frbRight) ? k.Right - device(w * sx / 2) : k.Right) + 1;
+  v.DrawRect.Bottom = ((v.FrameTyp & frbBottom) ? k.Bottom - device(w * sy / 2) : k.Bottom) + 1;
 }
 
 void EndPaint(TfrView& v) {

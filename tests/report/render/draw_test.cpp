@@ -307,6 +307,34 @@ TEST_F(Draw, UnderlinesRuleTheMemoAndOnlyWhereTheyCanShow) {
   }
 }
 
+// A damaged file may give an object any geometry: drawing it must not
+// overflow anywhere (the sanitizer build checks), whatever it then shows.
+TEST_F(Draw, ExtremeGeometryDrawsWithoutOverflow) {
+  EngineState().DocMode = TfrDocMode::Printing;
+  constexpr std::int32_t kMax = INT32_MAX, kMin = INT32_MIN;
+  struct Case {
+    std::int32_t left, top, width, height, gap, spacing;
+    float frame;
+  };
+  const Case cases[] = {
+      {kMax, kMax, kMax, kMax, 0, 0, 1},        {kMin, kMin, kMax, kMax, kMax, kMax, 1e30f},
+      {10, 20, 100, 50, kMin, kMin, -1e30f},   {10, 20, kMin, kMin, kMax, kMin, 1},
+      {1 << 30, 0, 1 << 30, 1 << 30, 1 << 29, 1 << 29, 1 << 20},
+  };
+  for (const Case& c : cases) {
+    TfrMemoView m;
+    Place(m, c.left, c.top, c.width, c.height);
+    m.GapX = m.GapY = c.gap;
+    m.LineSpacing = m.CharSpacing = c.spacing;
+    m.FrameWidth = c.frame;
+    m.FrameTyp = frbLeft | frbTop | frbRight | frbBottom;
+    m.Flags |= flWordWrap;
+    m.Memo = {"第一行 a b c"_gbk, "second"};
+    canvas.Clear();
+    RenderMemo(m, canvas);
+  }
+}
+
 TEST_F(Draw, BandAlignSettlesAgainstNeighboursAndMargins) {
   TfrReport report;
   TfrPage& page = report.TemplatePages.Add(256, 2100, 2970, -1, 0);
