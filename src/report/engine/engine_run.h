@@ -1,7 +1,7 @@
 // The state of one preparation and the steps of the band engine, shared by
 // the files of this folder (prepare.cpp: passes, pages, data loop; bands.cpp:
 // building and binding bands, aggregate registration; print.cpp: printing
-// bands and emitting objects; special.cpp: splitting, sub-reports, cross-tab
+// bands and emitting objects; splits_and_totals.cpp: splitting, sub-reports, cross-tab
 // rows, aggregates). Not for use outside the engine.
 #pragma once
 
@@ -103,7 +103,7 @@ class TfrEngineRun {
   void NotifyHookObjects(TfrView& printed);
   void ReportError(const std::exception& e);
 
-  // ---- special.cpp
+  // ---- splits_and_totals.cpp
   void PrintSplit(TfrBand* band);
   void PrintSubreports(TfrBand* band, std::size_t first);
   void ContinueSubreports(TfrBand* band);
